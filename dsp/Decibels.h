@@ -1,0 +1,14 @@
+#pragma once
+#include <cmath>
+
+// Decibel conversions used throughout the effect. The constants are ln(10)/20 and 20/ln(10)
+// as the stored presets and the published gain parameters were computed with them.
+namespace Corvane {
+
+constexpr double kDbToGainFactor = 0.1151292546497;
+constexpr double kGainToDbFactor = 8.685889638065037;
+
+inline double DbToGain(double db) { return std::exp(db * kDbToGainFactor); }
+inline double GainToDb(double gain) { return std::log(gain) * kGainToDbFactor; }
+
+}  // namespace Corvane

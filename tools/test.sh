@@ -1,0 +1,40 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds the three configurations and runs every test:
+#   native with AddressSanitizer + UndefinedBehaviorSanitizer, win64 under Wine (with an
+#   Xvfb display), win32 build with the PE checks. Exits non-zero if anything failed.
+set -uo pipefail
+ROOT="$(cd "$(dirname "$0")/.." && pwd)"
+cd "$ROOT"
+"$ROOT/tools/setup.sh" || exit 1
+
+status=0
+step() {
+  local name="$1"; shift
+  local t0=$SECONDS
+  echo "=== $name"
+  if "$@"; then echo "=== $name: ok ($((SECONDS - t0)) s)"; else echo "=== $name: FAILED"; status=1; fi
+}
+build() {
+  local log="$ROOT/build/$1-build.log"
+  mkdir -p "$ROOT/build"
+  if cmake --preset "$1" >"$log" 2>&1 && cmake --build --preset "$1" >>"$log" 2>&1; then
+    grep -i "warning" "$log" | head -20 || true
+  else
+    cat "$log"; return 1
+  fi
+}
+
+step "native-asan build" build native-asan
+step "native-asan tests" ctest --preset native-asan
+
+step "win64 build" build win64
+source "$ROOT/tools/wine-env.sh"
+corvane_wine_start
+step "win64 tests (Wine, display $DISPLAY)" ctest --preset win64
+corvane_wine_stop
+
+step "win32 build" build win32
+step "win32 checks" ctest --preset win32
+
+if [ $status = 0 ]; then echo "ALL GREEN"; else echo "SOME STEPS FAILED"; fi
+exit $status
