@@ -1,7 +1,7 @@
 # Sourced by tools/test.sh: makes a private Wine prefix, starts an Xvfb display, and
 # registers a cleanup that stops the Wine server and the display whatever the outcome.
 ROOT="${ROOT:-$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)}"
-export WINEPREFIX="$ROOT/build/wineprefix"
+export WINEPREFIX="${CORVANE_WINEPREFIX:-$ROOT/build/wineprefix}"
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="
 export WINESERVER=/usr/lib/wine/wineserver64
