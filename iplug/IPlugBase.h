@@ -38,15 +38,15 @@ class IPlugBase {
   virtual void IdleTick() {}
   virtual void ActivationChanged(bool active);
   virtual void ProcessMidiEvent(IMidiEvent* event);  // MIDI through to the host
-  virtual void ProcessSysExEvent(SysExEvent* event) {}
+  virtual void ProcessSysExEvent(SysExEvent* /*event*/) {}
   virtual bool GetMidiKeyName(int key, char* out);
   virtual bool SaveState(ByteBlock* chunk) { return SerializeParams(chunk); }
   virtual int LoadState(ByteBlock* chunk, int position) { return UnserializeParams(chunk, position); }
   virtual bool CompareParamValues(const double* values, int start);
-  virtual void EditorResized(IPlugEditor* editor) {}
+  virtual void EditorResized(IPlugEditor* /*editor*/) {}
   virtual bool ReservedQuery() { return false; }
   virtual void HostReady() {}
-  virtual void ShowHostParamMenu(int index, int x, int y) {}
+  virtual void ShowHostParamMenu(int /*index*/, int /*x*/, int /*y*/) {}
   virtual void SetParameterFromGUI(int index, double normalized);
   virtual void BeginInformHostOfParamChange(int index) = 0;
   virtual void InformHostOfParamChange(int index, double normalized) = 0;
@@ -66,7 +66,7 @@ class IPlugBase {
   virtual void BindGraphics(IPlugEditor* editor);
   virtual void SetLatencySamples(int samples);
   virtual bool SendMidiEventToHost(IMidiEvent* event) = 0;
-  virtual bool SendSysExEventToHost(SysExEvent* event) { return false; }
+  virtual bool SendSysExEventToHost(SysExEvent* /*event*/) { return false; }
   // Appends every parameter's plain value as an 8-byte native double, in index order.
   virtual bool SerializeParams(ByteBlock* chunk);
   // Reads them back from position, clamped into each range; returns the end position, or -1
@@ -154,7 +154,7 @@ class IPlugBase {
   PlugMutex* GetMutex() { return &mMutex; }
 
   // Trace hook for adapters and the effect; it does nothing in the shipped builds.
-  static void TraceCall(const char* function, const char* format = "", ...) {}
+  static void TraceCall(const char* /*function*/, const char* /*format*/ = "", ...) {}
 
  protected:
   // Makes the bypass path's delay line: one zeroed ring of latency samples per input channel.
