@@ -14,20 +14,6 @@ std::string Text(const IPlugParameter& p, double value, bool normalized = false,
 }
 }  // namespace
 
-TEST(IPlugParameter, FreshState) {
-  IPlugParameter p;
-  EXPECT_EQ(p.Kind(), kParamNone);
-  EXPECT_EQ(p.Value(), 0.0);
-  EXPECT_EQ(p.GetMin(), 0.0);
-  EXPECT_EQ(p.GetMax(), 1.0);
-  EXPECT_EQ(p.GetStep(), 1.0);
-  EXPECT_EQ(p.GetShape(), 1.0);
-  EXPECT_TRUE(p.GetAutomatable());
-  EXPECT_FALSE(p.GetNegateDisplay());
-  EXPECT_STREQ(p.GetName(), "");
-  EXPECT_EQ(p.CountDisplayTexts(), 0);
-}
-
 TEST(IPlugParameter, InitNumberPrecisionAndMaximum) {
   IPlugParameter a;
   a.InitNumber("a", 0, 0, 0, 0.5);

@@ -377,7 +377,7 @@ TEST(PlugMutex, ReentrantAndExclusive) {
   PlugLock none(nullptr);  // a null mutex is not entered
 }
 
-// ---- Console and text helpers ---------------------------------------------------------------
+// ---- Console ---------------------------------------------------------------
 
 namespace {
 std::string gCaptured;
@@ -391,16 +391,4 @@ TEST(PlugConsole, SinkCapturesFormattedText) {
   PlugConsolePrint("done\n");
   SetPlugConsoleSink(nullptr);
   EXPECT_EQ(gCaptured, "attaching channel 3 ...done\n");
-}
-
-TEST(TextHelpers, CopyTextFieldAndClampToInt) {
-  char field[8];
-  CopyTextField(field, 8, "0123456789");
-  EXPECT_STREQ(field, "0123456");
-  CopyTextField(field, 8, nullptr);
-  EXPECT_STREQ(field, "");
-  EXPECT_EQ(ClampToInt(-3.7), -3);
-  EXPECT_EQ(ClampToInt(1e300), INT_MAX);
-  EXPECT_EQ(ClampToInt(-1e300), INT_MIN);
-  EXPECT_EQ(ClampToInt(std::nan("")), 0);
 }
