@@ -45,12 +45,21 @@ PFactoryInfo makeFactoryInfo(const char8* vendor, const char8* url, const char8*
   return info;
 }
 
-PClassInfo makeClassInfo(const TUID cid, int32 cardinality, const char8* category,
-                         const char8* name) {
-  PClassInfo info{};
+namespace {
+// The fields all three class records begin with.
+template <class Info>
+Info classInfoHead(const TUID cid, int32 cardinality, const char8* category) {
+  Info info{};
   std::memcpy(info.cid, cid, sizeof(TUID));
   info.cardinality = cardinality;
   fixed8(info.category, category);
+  return info;
+}
+}  // namespace
+
+PClassInfo makeClassInfo(const TUID cid, int32 cardinality, const char8* category,
+                         const char8* name) {
+  auto info = classInfoHead<PClassInfo>(cid, cardinality, category);
   fixed8(info.name, name);
   return info;
 }
@@ -58,10 +67,7 @@ PClassInfo makeClassInfo(const TUID cid, int32 cardinality, const char8* categor
 PClassInfo2 makeClassInfo2(const TUID cid, int32 cardinality, const char8* category,
                            const char8* name, uint32 classFlags, const char8* subCategories,
                            const char8* vendor, const char8* version, const char8* sdkVersion) {
-  PClassInfo2 info{};
-  std::memcpy(info.cid, cid, sizeof(TUID));
-  info.cardinality = cardinality;
-  fixed8(info.category, category);
+  auto info = classInfoHead<PClassInfo2>(cid, cardinality, category);
   fixed8(info.name, name);
   info.classFlags = classFlags;
   fixed8(info.subCategories, subCategories);
@@ -74,10 +80,7 @@ PClassInfo2 makeClassInfo2(const TUID cid, int32 cardinality, const char8* categ
 PClassInfoW makeClassInfoW(const TUID cid, int32 cardinality, const char8* category,
                            const char16* name, uint32 classFlags, const char8* subCategories,
                            const char16* vendor, const char16* version, const char16* sdkVersion) {
-  PClassInfoW info{};
-  std::memcpy(info.cid, cid, sizeof(TUID));
-  info.cardinality = cardinality;
-  fixed8(info.category, category);
+  auto info = classInfoHead<PClassInfoW>(cid, cardinality, category);
   fixed16(info.name, name);
   info.classFlags = classFlags;
   fixed8(info.subCategories, subCategories);
