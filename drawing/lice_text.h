@@ -133,7 +133,8 @@ class LICE_CachedFont : public LICE_IFont {
   int DrawGlyphText(LICE_IBitmap* bm, const char* str, int length, LICE_Rect* rect, int flags);
   bool DrawGlyphAt(LICE_IBitmap* bm, int code, int x, int y, const LICE_Rect* clip, float alpha);
   void FinishMask(GlyphEntry* e, unsigned char* mask, int w, int h);
-#if defined(_WIN32) && defined(CORVANE_NATIVE_TEXT)
+#ifdef _WIN32
+  // The native path (defined only in builds with CORVANE_NATIVE_TEXT).
   bool UseNativePath(LICE_IBitmap* bm, int callFlags);
   int DrawNative(LICE_IBitmap* bm, const char* str, int length, LICE_Rect* rect, int flags);
 #endif
@@ -161,7 +162,8 @@ void LICE_BlurGlyphBitmap(int w, int h);
 int LICE_LiveFontCount();
 // The shared canvas glyphs are rendered into, or null before the first font needs it.
 LICE_SysBitmap* LICE_GlyphCanvas();
-#if defined(_WIN32) && defined(CORVANE_NATIVE_TEXT)
+#ifdef _WIN32
 // 1 when HKEY_LOCAL_MACHINE "Software\Wine" exists, 0 when not; looked up once per process.
+// Only in the native-text build (corvane_drawing_native_text).
 int LICE_WineState();
 #endif
