@@ -167,8 +167,29 @@ class RecordingEditor : public IPlugEditor {
     updates.push_back({paramIndex, value, normalized});
   }
   void CreateDrawBitmaps() override { ++drawBitmapsCreated; }
+  void GrayControlsOfParam(int paramIndex, bool gray) override {
+    calls.push_back({'g', paramIndex, gray ? 1.0 : 0.0});
+  }
+  void HideControlsOfParam(int paramIndex, bool hide) override {
+    calls.push_back({'h', paramIndex, hide ? 1.0 : 0.0});
+  }
+  void HideControl(int controlIndex, bool hide) override {
+    calls.push_back({'c', controlIndex, hide ? 1.0 : 0.0});
+  }
+  void UpdateControlValue(int controlIndex, double value) override {
+    calls.push_back({'v', controlIndex, value});
+  }
+  void MarkAllControlsChanged() override { calls.push_back({'m', -1, 0.0}); }
+
+  // g grey param, h hide param, c hide control, v control value, m mark all
+  struct Call {
+    char kind;
+    int index;
+    double value;
+  };
 
   std::vector<Update> updates;
+  std::vector<Call> calls;
   int drawBitmapsCreated = 0;
 
  private:
