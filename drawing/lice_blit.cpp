@@ -17,8 +17,21 @@ namespace {
 
 void RowCopy(LICE_pixel* d, const LICE_pixel* s, int n, int) { memcpy(d, s, (size_t)n * 4); }
 
+#ifdef LICE_HAVE_SSE2
+inline __m128i Half4(__m128i v) { return _mm_and_si128(_mm_srli_epi32(v, 1), _mm_set1_epi32(0x7F7F7F7F)); }
+inline __m128i Quarter4(__m128i v) { return _mm_and_si128(_mm_srli_epi32(v, 2), _mm_set1_epi32(0x3F3F3F3F)); }
+#endif
+
 void RowHalf(LICE_pixel* d, const LICE_pixel* s, int n, int) {
-  for (int i = 0; i < n; ++i) d[i] = LICE_Half(d[i]) + LICE_Half(s[i]);
+  int i = 0;
+#ifdef LICE_HAVE_SSE2
+  for (; i + 4 <= n; i += 4) {
+    const __m128i D = _mm_loadu_si128((const __m128i*)(d + i));
+    const __m128i S = _mm_loadu_si128((const __m128i*)(s + i));
+    _mm_storeu_si128((__m128i*)(d + i), _mm_add_epi32(Half4(D), Half4(S)));
+  }
+#endif
+  for (; i < n; ++i) d[i] = LICE_Half(d[i]) + LICE_Half(s[i]);
 }
 
 #ifdef LICE_HAVE_SSE2
@@ -306,11 +319,28 @@ void FillMultiplyCombine(LICE_pixel* p, int r, int g, int b, int a, int w) {
                  LICE_GETB(d) * (w * b + inv) >> 16, LICE_GETA(d) * (inv + w * a) >> 16);
 }
 
-template <class WordOp>
-void FillWords(const Rows& rows, int x, int y, int w, int h, WordOp op) {
+// Word-wide fills: d = part + (Half(d) if withHalf) + (Quarter(d) if withQuarter), where part
+// is the colour's share; a plain store when neither share of d is kept.
+void FillWords(const Rows& rows, int x, int y, int w, int h, LICE_pixel part, bool withHalf, bool withQuarter) {
   for (int j = 0; j < h; ++j) {
     LICE_pixel* p = rows.At(x, y + j);
-    for (int i = 0; i < w; ++i) p[i] = op(p[i]);
+    int i = 0;
+#ifdef LICE_HAVE_SSE2
+    const __m128i c = _mm_set1_epi32((int)part);
+    for (; i + 4 <= w; i += 4) {
+      __m128i v = c;
+      if (withHalf || withQuarter) {
+        const __m128i d = _mm_loadu_si128((const __m128i*)(p + i));
+        if (withHalf) v = _mm_add_epi32(v, Half4(d));
+        if (withQuarter) v = _mm_add_epi32(v, Quarter4(d));
+      }
+      _mm_storeu_si128((__m128i*)(p + i), v);
+    }
+#endif
+    for (; i < w; ++i) {
+      const LICE_pixel d = p[i];
+      p[i] = part + (withHalf ? LICE_Half(d) : 0) + (withQuarter ? LICE_Quarter(d) : 0);
+    }
   }
 }
 
@@ -342,16 +372,13 @@ void LICE_FillRectangle(LICE_IBitmap* dest, int x, int y, int w, int h, LICE_pix
   switch (mode & LICE_BLIT_MODE_MASK) {
     case LICE_BLIT_MODE_COPY:
       if (wt == 256) {
-        FillWords(rows, fx, fy, fw, fh, [c](LICE_pixel) { return c; });
+        FillWords(rows, fx, fy, fw, fh, c, false, false);
       } else if (wt == 128) {
-        const LICE_pixel hc = LICE_Half(c);
-        FillWords(rows, fx, fy, fw, fh, [hc](LICE_pixel d) { return hc + LICE_Half(d); });
+        FillWords(rows, fx, fy, fw, fh, LICE_Half(c), true, false);
       } else if (wt == 64) {
-        const LICE_pixel qc = LICE_Quarter(c);
-        FillWords(rows, fx, fy, fw, fh, [qc](LICE_pixel d) { return LICE_Half(d) + LICE_Quarter(d) + qc; });
+        FillWords(rows, fx, fy, fw, fh, LICE_Quarter(c), true, true);
       } else if (wt == 192) {
-        const LICE_pixel tc = LICE_Quarter(c) + LICE_Half(c);
-        FillWords(rows, fx, fy, fw, fh, [tc](LICE_pixel d) { return tc + LICE_Quarter(d); });
+        FillWords(rows, fx, fy, fw, fh, LICE_Quarter(c) + LICE_Half(c), false, true);
       } else if (wt >= 1) {
         FillCombine<FillBlendCombine>(rows, fx, fy, fw, fh, c, wt);
       }

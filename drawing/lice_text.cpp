@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <climits>
 #include <cstring>
+#include <utility>
 
 #include "drawing/lice_draw.h"
 #include "drawing/lice_internal.h"
@@ -248,29 +249,13 @@ void LICE_CachedFont::SetFromHFont(LICE_FontHandle font, int flags) {
   }
 }
 
-LICE_pixel LICE_CachedFont::SetTextColor(LICE_pixel color) {
-  const LICE_pixel old = m_fg;
-  m_fg = color;
-  return old;
-}
+LICE_pixel LICE_CachedFont::SetTextColor(LICE_pixel color) { return std::exchange(m_fg, color); }
 
-LICE_pixel LICE_CachedFont::SetBkColor(LICE_pixel color) {
-  const LICE_pixel old = m_bg;
-  m_bg = color;
-  return old;
-}
+LICE_pixel LICE_CachedFont::SetBkColor(LICE_pixel color) { return std::exchange(m_bg, color); }
 
-LICE_pixel LICE_CachedFont::SetEffectColor(LICE_pixel color) {
-  const LICE_pixel old = m_effectcol;
-  m_effectcol = color;
-  return old;
-}
+LICE_pixel LICE_CachedFont::SetEffectColor(LICE_pixel color) { return std::exchange(m_effectcol, color); }
 
-int LICE_CachedFont::SetBkMode(int mode) {
-  const int old = m_bgmode;
-  m_bgmode = mode;
-  return old;
-}
+int LICE_CachedFont::SetBkMode(int mode) { return std::exchange(m_bgmode, mode); }
 
 void LICE_CachedFont::SetCombineMode(int mode, float alpha) {
   m_comb = mode;
