@@ -81,13 +81,17 @@ bool AudioProcessor::ProcessBlock(double* frames, int n) {
     return false;
   }
   const int factor = oversampling > 1 ? oversampling : 1;
-  if (n > INT_MAX / factor / kEngineFrameWidth) {
+  if (factor > 1 && n > INT_MAX / factor / kEngineFrameWidth) {
     return false;
   }
   const int total = n * factor;
   const std::size_t values = static_cast<std::size_t>(total) * kEngineFrameWidth;
 
   if (factor == 1 && channels == 2.0) {
+    if (mix == 1.0) {
+      ProcessFrames(frames, n);  // all wet: exactly what the processing made
+      return true;
+    }
     if (!mDry.Reserve(values)) {
       return false;
     }

@@ -3,24 +3,48 @@
 #include <algorithm>
 #include <climits>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace Corvane {
 
 namespace {
-
-constexpr int kScratchArrays = 7;
 
 // Follower states stay finite and, once they have left 0, never sink below the tiny level:
 // a follower stuck in denormal numbers would slow every following sample down, and one that
 // fell to exactly 0 would change the processors' silent-reference rule.
 inline double HoldFollower(double v) {
-  if (!(v <= DBL_MAX)) {
+  if (!(std::fabs(v) <= DBL_MAX)) {
     return 0.0;
   }
   return (v > 0.0 && v < Dsp::kTinyLevel) ? Dsp::kTinyLevel : v;
 }
 
-inline double Mid(double l, double r) { return Dsp::CleanSample((l + r) * 0.5); }
-inline double Side(double l, double r) { return Dsp::CleanSample((l - r) * 0.5); }
+// x > y ? a : b without a branch (exactly that, NaN included): the followers' attack or release
+// choice follows the signal and would mispredict on about every second noisy sample.
+inline double IfGreater(double x, double y, double a, double b) {
+#if defined(__SSE2__)
+  const __m128d m = _mm_cmpgt_sd(_mm_set_sd(x), _mm_set_sd(y));
+  return _mm_cvtsd_f64(_mm_or_pd(_mm_and_pd(m, _mm_set_sd(a)), _mm_andnot_pd(m, _mm_set_sd(b))));
+#else
+  return x > y ? a : b;
+#endif
+}
+
+// One follower step: c = up when the input rises above the state, else down;
+// state = c * state + (1 - c) * input. Both candidates are computed and one is kept, which
+// leaves the state's dependency chain as short as the formula itself.
+inline double Follow(double state, double input, double up, double down) {
+  const double rising = up * state + (1.0 - up) * input;
+  const double falling = down * state + (1.0 - down) * input;
+  return IfGreater(input, state, rising, falling);
+}
+
+// Mid and side of clean samples. Only samples near the largest double can overflow them; the
+// filters take such a value as silence and the followers recover from it.
+inline double Mid(double l, double r) { return (l + r) * 0.5; }
+inline double Side(double l, double r) { return (l - r) * 0.5; }
 
 // Attack or release of a detector or processor; with link set the other one follows.
 template <class Follower>
@@ -36,87 +60,82 @@ void SetTimeConstant(Follower& f, bool link, bool attack, double ms) {
   }
 }
 
-void RunDetector(LevelDetector& d, const double* source, double* envelope, int n) {
-  d.blockMax = 0.0;
-  for (int i = 0; i < n; ++i) {
-    double x = source[i];
-    if (d.gate > std::fabs(x)) {
-      x = 0.0;
-    }
-    x = x * d.gain;
-    if (!d.fixedSource) {
-      x = Dsp::ProcessSampleDirectFormI(d.highPass, 0, x);
-      x = Dsp::ProcessSampleDirectFormI(d.lowPass, 0, x);
-    }
-    const double e = std::fabs(x);
-    const double c = e > d.envelope ? d.attackCoef : d.releaseCoef;
-    d.envelope = HoldFollower(c * d.envelope + (1.0 - c) * e);
-    if (d.envelope > d.blockMax) {
-      d.blockMax = d.envelope;
-    }
-    envelope[i] = d.envelope;
+// One detector sample: gate, gain, filters (unless the source is fixed), envelope follower.
+inline double DetectorStep(LevelDetector& d, double x) {
+  if (d.gate > std::fabs(x)) {
+    x = 0.0;
+  }
+  x = x * d.gain;
+  if (!d.fixedSource) {
+    x = Dsp::ProcessSampleDirectFormI(d.highPass, 0, x);
+    x = Dsp::ProcessSampleDirectFormI(d.lowPass, 0, x);
+  }
+  d.envelope = HoldFollower(Follow(d.envelope, std::fabs(x), d.attackCoef, d.releaseCoef));
+  if (d.envelope > d.blockMax) {
+    d.blockMax = d.envelope;
+  }
+  return d.envelope;
+}
+
+// The processor's signal sample of frame i by its route; unknown routes give 0.
+inline double RouteSample(int route, const double* frames, int i) {
+  const double l = frames[2 * i];
+  const double r = frames[2 * i + 1];
+  switch (route) {
+    case RouteMid: return Mid(l, r);
+    case RouteSide: return Side(l, r);
+    case RouteLeft: return l;
+    case RouteRight: return r;
+    default: return 0.0;
   }
 }
 
-void RunProcessor(GainProcessor& p, const double* signal, const double* reference, int n) {
-  p.blockGain = 0.0;
-  for (int i = 0; i < n; ++i) {
-    double s = signal[i];
-    double r = reference[i];
-    // A signal below -40 dB follows the reference, which holds the gain near 1 on silence.
-    if (std::fabs(s) < 0.01) {
-      s = r;
-    }
-    s = std::fabs(s);
-    double c = s > p.level ? p.attackCoef : p.releaseCoef;
-    p.level = HoldFollower(c * p.level + (1.0 - c) * s);
-    // A silent reference gives the ratio 1.
-    if (std::fabs(r) < 1.0e-5) {
-      r = p.level;
-    }
-    const double d = p.level == 0.0 ? 1.0 : p.level;
-    double ratio = r / d;
-    if (p.mode == ProcessorModeRms) {
-      ratio = std::fabs(ratio);
-      c = ratio > p.rmsState ? p.rmsRiseCoef : p.rmsFallCoef;
-      p.rmsState = Dsp::CleanSample(c * p.rmsState + (1.0 - c) * ratio);
-      ratio = p.rmsState;
-    }
-    double g = 1.0 - (1.0 - ratio) * p.scaler;
-    if (p.reverse) {
-      g = 1.0 / g;
-    }
-    if (g > p.maxGain) {
-      g = p.maxGain;
-    }
-    if (g < p.minGain) {
-      g = p.minGain;
-    }
-    p.gain = g;
-    if (g > p.blockGain) {
-      p.blockGain = g;
-    }
+// One processor sample s against the reference sample r.
+inline void ProcessorStep(GainProcessor& p, double s, double r) {
+  // A signal below -40 dB follows the reference, which holds the gain near 1 on silence.
+  if (std::fabs(s) < 0.01) {
+    s = r;
   }
-}
-
-void FillProcessorSignal(int route, const double* frames, double* signal, int n) {
-  for (int i = 0; i < n; ++i) {
-    const double l = frames[2 * i];
-    const double r = frames[2 * i + 1];
-    switch (route) {
-      case RouteMid: signal[i] = Mid(l, r); break;
-      case RouteSide: signal[i] = Side(l, r); break;
-      case RouteLeft: signal[i] = l; break;
-      case RouteRight: signal[i] = r; break;
-      default: return;
-    }
+  p.level = HoldFollower(Follow(p.level, std::fabs(s), p.attackCoef, p.releaseCoef));
+  // A silent reference gives the ratio 1.
+  if (std::fabs(r) < 1.0e-5) {
+    r = p.level;
+  }
+  const double d = p.level == 0.0 ? 1.0 : p.level;
+  double ratio = r / d;
+  if (p.mode == ProcessorModeRms) {
+    p.rmsState = Dsp::CleanSample(Follow(p.rmsState, std::fabs(ratio), p.rmsRiseCoef, p.rmsFallCoef));
+    ratio = p.rmsState;
+  }
+  double g = 1.0 - (1.0 - ratio) * p.scaler;
+  if (p.reverse) {
+    g = 1.0 / g;
+  }
+  if (g > p.maxGain) {
+    g = p.maxGain;
+  }
+  if (g < p.minGain) {
+    g = p.minGain;
+  }
+  p.gain = g;
+  if (g > p.blockGain) {
+    p.blockGain = g;
   }
 }
 
 // Processors raising the gain (>= 1) keep the larger gain so far, the others the smaller one;
 // a value that is not a number gives way to the other.
 inline double CombineGain(double blockGain, double combined) {
-  return blockGain >= 1.0 ? std::fmax(blockGain, combined) : std::fmin(blockGain, combined);
+  if (std::isnan(blockGain)) {
+    return combined;
+  }
+  if (std::isnan(combined)) {
+    return blockGain;
+  }
+  if (blockGain >= 1.0) {
+    return blockGain > combined ? blockGain : combined;
+  }
+  return blockGain < combined ? blockGain : combined;
 }
 
 }  // namespace
@@ -188,11 +207,7 @@ GainProcessor::GainProcessor()
 
 // ---------------------------------------------------------------------------------------------
 
-Corvane::Corvane() { ReserveScratch(PreparedFrameCount()); }
-
-bool Corvane::ReserveScratch(int n) {
-  return mScratch.Reserve(static_cast<std::size_t>(n > 0 ? n : 1) * kScratchArrays);
-}
+Corvane::Corvane() = default;
 
 void Corvane::Init() {
   const long long product = static_cast<long long>(sampleRate) * (oversampling > 1 ? oversampling : 1);
@@ -210,7 +225,6 @@ void Corvane::Init() {
     p.rmsState = 0.0;
     p.rmsRiseCoef = p.rmsFallCoef = SmoothingCoefficient(r * 0.5);
   }
-  ReserveScratch(PreparedFrameCount());
 }
 
 void Corvane::SetDetectorAttack(int index, double ms) {
@@ -237,82 +251,70 @@ void Corvane::SetProcessorRelease(int index, double ms) {
   }
 }
 
-void Corvane::FillDetectorSource(int index, const double* frames, double* source, int n) {
-  LevelDetector& d = detectors[index];
-  d.fixedSource = false;
-  const int code = detectorSource[index];
-  if (code == SourceIntMid || code == SourceIntSide) {
-    for (int i = 0; i < n; ++i) {
-      const double l = frames[2 * i], r = frames[2 * i + 1];
-      source[i] = code == SourceIntMid ? Mid(l, r) : Side(l, r);
-    }
-  } else if (code == SourceExtMid || code == SourceExtSide) {
-    if (!sidechainFrames) {
-      return;
-    }
-    // The side chain arrives at the base rate: each of its frames serves `hold` frames.
-    const int hold = oversampling > 1 ? oversampling : 1;
-    for (int i = 0, k = 0, held = 0; i < n; ++i) {
-      const double l = Dsp::CleanSample(sidechainFrames[2 * k]);
-      const double r = Dsp::CleanSample(sidechainFrames[2 * k + 1]);
-      source[i] = code == SourceExtMid ? Mid(l, r) : Side(l, r);
-      if (++held == hold) {
-        held = 0;
-        ++k;
-      }
-    }
-  } else if (code == SourceIntFix) {
-    std::fill(source, source + n, 0.5);
-    d.fixedSource = true;
+double Corvane::DetectorSample(int index, const double* frames, int i, const double* side) const {
+  switch (detectorSource[index]) {
+    case SourceIntMid: return Mid(frames[2 * i], frames[2 * i + 1]);
+    case SourceIntSide: return Side(frames[2 * i], frames[2 * i + 1]);
+    case SourceExtMid: return side ? Mid(Dsp::CleanSample(side[0]), Dsp::CleanSample(side[1])) : 0.0;
+    case SourceExtSide: return side ? Side(Dsp::CleanSample(side[0]), Dsp::CleanSample(side[1])) : 0.0;
+    case SourceIntFix: return 0.5;
+    default: return 0.0;
   }
 }
 
 void Corvane::ProcessFrames(double* frames, int n) {
-  if (n < 0 || n > INT_MAX / kScratchArrays || (n > 0 && !frames)) {
+  if (n < 0 || n > INT_MAX / 2 || (n > 0 && !frames)) {
     return;
   }
-  if (!ReserveScratch(n)) {
-    return;  // a block larger than ever before and no memory for it: left unprocessed
-  }
-  double* scratch = mScratch.Data();
-  std::fill(scratch, scratch + static_cast<std::size_t>(n) * kScratchArrays, 0.0);
-  double* source[2] = {scratch, scratch + n};
-  double* envelope[2] = {scratch + 2 * n, scratch + 3 * n};
-  double* signal[2] = {scratch + 4 * n, scratch + 5 * n};
-  const double* silence = scratch + 6 * n;
-
-  // Every frame is written back below, so the input can be cleaned in place.
-  for (int i = 0; i < 2 * n; ++i) {
-    frames[i] = Dsp::CleanSample(frames[i]);
-  }
-
+  // The detectors and processors keep no state in common, and a processor needs only the
+  // current frame's envelopes: running them frame by frame gives the same values as running
+  // each over the whole call in turn, without arrays.
   for (int j = 0; j < 2; ++j) {
-    FillDetectorSource(j, frames, source[j], n);
+    detectors[j].fixedSource = detectorSource[j] == SourceIntFix;
     if (detectorOn[j]) {
-      RunDetector(detectors[j], source[j], envelope[j], n);
+      detectors[j].blockMax = 0.0;
+    }
+    processors[j].blockGain = 0.0;
+  }
+  // The side chain arrives at the base rate: each of its frames serves `hold` frames.
+  const int hold = oversampling > 1 ? oversampling : 1;
+  const double* side = sidechainFrames;
+  int held = 0;
+  for (int i = 0; i < n; ++i) {
+    // Every frame is written back below, so the input can be cleaned in place.
+    frames[2 * i] = Dsp::CleanSample(frames[2 * i]);
+    frames[2 * i + 1] = Dsp::CleanSample(frames[2 * i + 1]);
+    double envelope[2] = {0.0, 0.0};
+    for (int j = 0; j < 2; ++j) {
+      if (detectorOn[j]) {
+        envelope[j] = DetectorStep(detectors[j], DetectorSample(j, frames, i, side));
+      }
+    }
+    for (int j = 0; j < 2; ++j) {
+      const int ref = processorReference[j];
+      const double r = ref == ReferenceDetector1 ? envelope[0] : ref == ReferenceDetector2 ? envelope[1] : 0.0;
+      ProcessorStep(processors[j], RouteSample(processorRoute[j], frames, i), r);
+    }
+    if (side && ++held == hold) {
+      held = 0;
+      side += 2;
     }
   }
 
-  double combined = 1.0;
-  for (int j = 0; j < 2; ++j) {
-    FillProcessorSignal(processorRoute[j], frames, signal[j], n);
-    const int ref = processorReference[j];
-    const double* reference = ref == ReferenceDetector1 ? envelope[0] : ref == ReferenceDetector2 ? envelope[1] : silence;
-    RunProcessor(processors[j], signal[j], reference, n);
-    combined = CombineGain(processors[j].blockGain, combined);
-  }
-
+  const double combined = CombineGain(processors[1].blockGain, CombineGain(processors[0].blockGain, 1.0));
   if (stereoLink) {
     processors[0].blockGain = combined;
     processors[1].blockGain = combined;
   }
   const double g1 = processors[0].blockGain;
   const double g2 = processors[1].blockGain;
-  const bool midSide = processorRoute[0] == RouteMid && processorRoute[1] == RouteSide;
-  const bool sideMid = processorRoute[0] == RouteSide && processorRoute[1] == RouteMid;
+  const int route1 = processorRoute[0];
+  const int route2 = processorRoute[1];
+  const bool midSide = route1 == RouteMid && route2 == RouteSide;
+  const bool sideMid = route1 == RouteSide && route2 == RouteMid;
   for (int i = 0; i < n; ++i) {
-    const double p1 = signal[0][i] * g1;
-    const double p2 = signal[1][i] * g2;
+    const double p1 = RouteSample(route1, frames, i) * g1;
+    const double p2 = RouteSample(route2, frames, i) * g2;
     if (midSide) {
       frames[2 * i] = p1 + p2;
       frames[2 * i + 1] = p1 - p2;

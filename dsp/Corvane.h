@@ -93,8 +93,8 @@ class Corvane : public AudioProcessor {
   // oversampling factor f each side-chain frame serves f processed frames. A null
   // sidechainFrames reads as silence. Non-finite samples count as silence.
   void ProcessFrames(double* frames, int n) override;
-  // Rates of detectors and processors = sampleRate x oversampling; clears the followers;
-  // prepares the work buffers. Attack and release coefficients are left as they are.
+  // Rates of detectors and processors = sampleRate x oversampling; clears the followers.
+  // Attack and release coefficients are left as they are.
   void Init() override;
 
   void SetDetectorAttack(int index, double ms);
@@ -114,10 +114,8 @@ class Corvane : public AudioProcessor {
   bool stereoLink = false;
 
  private:
-  bool ReserveScratch(int n);
-  void FillDetectorSource(int index, const double* frames, double* source, int n);
-
-  AlignedDoubles mScratch;
+  // Source sample of detector index for frame i; side is the side-chain frame serving it.
+  double DetectorSample(int index, const double* frames, int i, const double* side) const;
 };
 
 }  // namespace Corvane

@@ -129,15 +129,7 @@ void Cascade::BuildStages(const Layout& digital) {
     count = 1;
   }
   mStageCount = count;
-  for (int i = 0; i < mStageCount; ++i) {
-    Stage& s = mStages[i];
-    s.a0 = 1.0;
-    s.a1 = 0.0;
-    s.a2 = 0.0;
-    s.b0 = 1.0;
-    s.b1 = 0.0;
-    s.b2 = 0.0;
-  }
+  ResetStages();
 
   int filled = 0;
   for (int i = 0; i < digital.mPoles.mCount; ++i) {

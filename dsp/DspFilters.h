@@ -4,6 +4,8 @@
 // processing of interleaved double frames with a two-channel vector path.
 #include <cfloat>
 #include <cmath>
+#include <cstdint>
+#include <cstring>
 
 namespace Dsp {
 
@@ -14,9 +16,14 @@ constexpr double kPi = 3.14159265358979323846;
 constexpr double kTinyLevel = 1e-200;
 
 // A sample that is not a number, infinite or tiny becomes 0; every other value is kept.
+// (One range test on the magnitude's bit pattern: finite positive doubles order like their
+// bits, and NaN and infinity lie above the largest finite value.)
 inline double CleanSample(double v) {
-  const double a = std::fabs(v);
-  return (a >= kTinyLevel && a <= DBL_MAX) ? v : 0.0;
+  std::uint64_t bits;
+  std::memcpy(&bits, &v, sizeof bits);
+  constexpr std::uint64_t kLow = 0x16687e92154ef7acull;   // bits of kTinyLevel
+  constexpr std::uint64_t kHigh = 0x7fefffffffffffffull;  // bits of DBL_MAX
+  return ((bits & 0x7fffffffffffffffull) - kLow <= kHigh - kLow) ? v : 0.0;
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -156,6 +156,16 @@ TEST(TwoChannelRamp, RedesignRampsLinearlyAndArrivesWithinTheBlock) {
   EXPECT_EQ(f.GetStage(1).b1Work, f.GetStage(1).b1);
 }
 
+TEST(FilterGuards, CleanSampleKeepsExactlyTheFiniteNonTinyValues) {
+  for (double v : {kTinyLevel, -kTinyLevel, DBL_MAX, -DBL_MAX, 1.0, -0.37, 1e-100, 1e300}) {
+    EXPECT_EQ(CleanSample(v), v) << v;
+  }
+  for (double v : {std::nextafter(kTinyLevel, 0.0), -std::nextafter(kTinyLevel, 0.0), 1e-300, DBL_MIN / 4, 0.0,
+                   static_cast<double>(INFINITY), -static_cast<double>(INFINITY), static_cast<double>(NAN)}) {
+    EXPECT_EQ(CleanSample(v), 0.0) << v;
+  }
+}
+
 TEST(FilterGuards, NonFiniteInputIsSilenceAndLeavesNoTrace) {
   const std::vector<double> input = Noise(4000, 0.5, 31);
   for (Form form : {Form::I, Form::II}) {

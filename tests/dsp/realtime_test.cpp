@@ -101,6 +101,7 @@ TEST(RealTime, FailedHistoryAllocationKeepsTheOldRing) {
 TEST(RealTime, BlockWithoutWorkMemoryIsLeftUnprocessed) {
   Engine e;
   ResetEngine(e, 44100);
+  e.SetMix(0.5);  // the dry share needs a copy of the block
   std::vector<double> big = Noise(2 * 10000, 0.5);
   const std::vector<double> before = big;
   bool processed = true;
