@@ -296,6 +296,9 @@ void IGraphics::PromptParamInput(IControl* control, IPlugParameter* param, const
   } else {
     std::snprintf(text, sizeof text, "%d", ClampToInt(value));
   }
+  // The box takes the keyboard and the mouse: the button that opened it may never come up
+  // here, so the capture and its gesture end now; the typed value is a gesture of its own.
+  ReleaseMouseCapture();
   OpenTextEntry(control, control->GetTextStyle(), *rect, text, param);
 }
 

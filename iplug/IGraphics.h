@@ -52,7 +52,8 @@ class IGraphics : public IPlugEditor {
   // (ReleaseMouseCapture): the button that opened the menu is not followed by a drag.
   virtual IMenuList* ShowPopupMenu(IMenuList* menu, const IRectangle& rect) = 0;
   // Opens a one-line entry box over rect holding text; the platform later hands the typed
-  // text to CommitTextEntry (control, param, text). Nothing when a box is open already.
+  // text to CommitTextEntry (control, param, text). Nothing when a box is open already. The
+  // mouse capture has been released before (PromptParamInput does it).
   virtual void OpenTextEntry(IControl* control, const ITextStyle* style, const IRectangle& rect,
                              const char* text, IPlugParameter* param) = 0;
   virtual void GetHostFolder(PlugString* out) = 0;
