@@ -605,10 +605,10 @@ void IPlugVST3::SilenceOutputTails(const ProcessData& data, bool is64, int from,
   for (int32 j = 0; j < data.numOutputs; ++j) {
     const AudioBusBuffers& bus = data.outputs[j];
     for (int32 ch = 0; ch < bus.numChannels; ++ch) {
-      if (is64) {
-        if (bus.channelBuffers64 && bus.channelBuffers64[ch]) std::fill(bus.channelBuffers64[ch] + from, bus.channelBuffers64[ch] + to, 0.0);
-      } else {
-        if (bus.channelBuffers32 && bus.channelBuffers32[ch]) std::fill(bus.channelBuffers32[ch] + from, bus.channelBuffers32[ch] + to, 0.0f);
+      if (is64 && bus.channelBuffers64 && bus.channelBuffers64[ch]) {
+        std::fill(bus.channelBuffers64[ch] + from, bus.channelBuffers64[ch] + to, 0.0);
+      } else if (!is64 && bus.channelBuffers32 && bus.channelBuffers32[ch]) {
+        std::fill(bus.channelBuffers32[ch] + from, bus.channelBuffers32[ch] + to, 0.0f);
       }
     }
   }
@@ -635,10 +635,14 @@ tresult CORVANE_VST3_CALL IPlugVST3::process(ProcessData& data) {
 
     BindInputs(data, is64, frames);
     BindOutputs(data, is64);
-    if (IsBypassed()) {
-      is64 ? RunPassThrough(frames) : RunPassThroughFloat(frames);
+    if (IsBypassed() && is64) {
+      RunPassThrough(frames);
+    } else if (IsBypassed()) {
+      RunPassThroughFloat(frames);
+    } else if (is64) {
+      RunProcess(frames);
     } else {
-      is64 ? RunProcess(frames) : RunProcessFloat(frames);
+      RunProcessFloat(frames);
     }
     if (frames < nFrames) SilenceOutputTails(data, is64, frames, nFrames);
     return kResultOk;

@@ -256,17 +256,6 @@ TEST_F(AdapterHost, UnitsFromParameterGroupsAndTheFactoryProgramList) {
             kOk);
   EXPECT_EQ(u16(guarded.data()), std::u16string(127, u'p'));
   for (std::size_t i = 128; i < guarded.size(); ++i) EXPECT_EQ(guarded[i], u'#');
-
-  Steinberg::Vst::UnitID unit = 5;
-  EXPECT_EQ(call<int32_t>(unitInfo, slot::getProgramInfo, int32_t(kPreset), int32_t(0), "name", name), kNotImplemented);
-  EXPECT_EQ(call<int32_t>(unitInfo, slot::hasProgramPitchNames, int32_t(kPreset), int32_t(0)), kNotImplemented);
-  EXPECT_EQ(call<int32_t>(unitInfo, slot::getProgramPitchName, int32_t(kPreset), int32_t(0), int16_t(60), name),
-            kNotImplemented);
-  EXPECT_EQ(call<int32_t>(unitInfo, slot::selectUnit, int32_t(1)), kNotImplemented);
-  EXPECT_EQ(call<int32_t>(unitInfo, slot::getUnitByBus, int32_t(0), int32_t(0), int32_t(0), int32_t(0), &unit),
-            kNotImplemented);
-  EXPECT_EQ(call<int32_t>(unitInfo, slot::setUnitProgramData, int32_t(0), int32_t(0), static_cast<void*>(nullptr)),
-            kNotImplemented);
 }
 
 TEST_F(AdapterHost, MidiMappingOnlyWithMidiInput) {
