@@ -8,7 +8,8 @@ if [ "$(id -u)" != 0 ]; then SUDO="sudo"; fi
 
 PKGS="cmake g++ make libpng-dev zlib1g-dev googletest libgtest-dev libbenchmark-dev \
 g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix libz-mingw-w64-dev \
-wine64 xvfb x11-utils fonts-liberation dpkg-dev binutils-mingw-w64-x86-64 binutils-mingw-w64-i686"
+wine64 xvfb x11-utils fonts-liberation dpkg-dev binutils-mingw-w64-x86-64 binutils-mingw-w64-i686 \
+libsndfile1-dev"
 
 missing=""
 for p in $PKGS; do
