@@ -53,8 +53,12 @@ void IControl::OnMouseDoubleClick(int /*x*/, int /*y*/, const IMouseMods& /*mods
 void IControl::ApplyPlugValue(double value) {
   if (!std::isfinite(value) || mCaptured.Load()) return;
   if (mDefaultValue.Load() < 0.0) {
+    // The first value also becomes the default. A control without a parameter may get it only
+    // after it was drawn: it is marked, so that the value is shown.
     mValue = value;
     mDefaultValue = value;
+    mRedraw = true;
+    mDirty = true;
     return;
   }
   double old = mValue.Load();
@@ -93,6 +97,7 @@ void IControl::MarkChanged(bool notify) {
   const double clamped = value < mClampLo ? mClampLo : std::min(mClampHi, value);
   // Only a value outside the range is written back, and only when no one wrote meanwhile.
   if (clamped != value) mValue.CompareExchange(value, clamped);
+  mMarks.FetchAdd(1);
   mDirty = true;
   if (!notify || !mPlug || mParamIdx < 0) return;
 
@@ -108,12 +113,13 @@ void IControl::MarkChanged(bool notify) {
 }
 
 void IControl::MarkDrawn() {
-  // dirty = redraw request, request cleared. A request that another thread makes while this
-  // runs must not be lost: that thread sets the request before the dirty mark, so a request
-  // seen after clearing the dirty mark puts the mark back.
+  // dirty = redraw request, request cleared. The audio thread may request or mark meanwhile;
+  // it always sets the request or counts the mark before it sets the dirty flag, so a request
+  // or a mark found after the flag was cleared puts the flag back: nothing made after the draw
+  // began is lost.
   const bool again = mRedraw.Exchange(false);
   mDirty = again;
-  if (!again && mRedraw.Load()) mDirty = true;
+  if (!again && (mRedraw.Load() || mMarks.Load() != mMarksAtDraw)) mDirty = true;
 }
 
 bool IControl::NeedsRedraw() { return mDirty.Load(); }

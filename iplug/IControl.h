@@ -119,6 +119,9 @@ class IControl {
   bool IsCaptured() const { return mCaptured.Load(); }
   // Forces a redraw at the next pass and at the pass after it.
   void SetRedraw() { mRedraw = true; }
+  // Called by the draw pass before it draws the control: marks made from now on (by any
+  // thread) keep the control dirty through MarkDrawn.
+  void SnapshotMarks() { mMarksAtDraw = mMarks.Load(); }
 
  protected:
   struct AuxParam {
@@ -157,6 +160,8 @@ class IControl {
   ITextControl* mNameControl = nullptr;
   const char* mTooltip = nullptr;
   SharedValue<bool> mCaptured{false};
+  SharedValue<unsigned> mMarks{0};  // counts MarkChanged calls
+  unsigned mMarksAtDraw = 0;
 };
 
 // One frame of a strip chosen by the value: int((n - 1) x value + 0.5) + 1, within [1, n].

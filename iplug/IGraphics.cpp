@@ -340,6 +340,7 @@ bool IGraphics::Draw(const IRectangle& rect) {
       IControl* control = GetControl(i);
       const IRectangle area = control->GetDrawArea();
       const bool inside = !rect.Empty() && !area.Empty() && Overlaps(rect, area);
+      control->SnapshotMarks();
       if (inside && !control->IsHidden()) control->Draw(this);
       // A dirty control entirely outside the area keeps its marks (it may have been marked
       // after the area was collected) and is drawn by a later pass.
@@ -352,6 +353,7 @@ bool IGraphics::Draw(const IRectangle& rect) {
       for (int i = 0; i < n; ++i) {
         IControl* control = GetControl(i);
         if (i == 0 || !control->IsHidden()) {
+          control->SnapshotMarks();
           control->Draw(this);
           control->MarkDrawn();
         }
@@ -360,6 +362,7 @@ bool IGraphics::Draw(const IRectangle& rect) {
       for (int i = 1; i < n; ++i) {
         IControl* changed = GetControl(i);
         if (!changed->NeedsRedraw()) continue;
+        changed->SnapshotMarks();
         mDrawRECT = changed->GetDrawArea();
         for (int j = 0; j < n; ++j) {
           IControl* control = GetControl(j);

@@ -135,6 +135,7 @@ class SharedValue {
   T Load() const { return mValue.load(); }
   void Store(T value) { mValue.store(value); }
   T Exchange(T value) { return mValue.exchange(value); }
+  T FetchAdd(T d) { return mValue.fetch_add(d); }  // integral types
   // Stores desired only when the value still is expected; otherwise expected becomes the value.
   bool CompareExchange(T& expected, T desired) { return mValue.compare_exchange_strong(expected, desired); }
 

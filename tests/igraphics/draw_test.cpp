@@ -218,6 +218,7 @@ TEST_F(Drawing, TheOtherModeRedrawsAroundEachDirtyControl) {
   back->SetHidden(false);
   c->SetHidden(false);
   for (Counter* x : {back, a, b, c}) {
+    x->SnapshotMarks();
     x->MarkDrawn();
     x->MarkDrawn();
   }
