@@ -90,15 +90,6 @@ TEST(BlockCallback, SideChainRightFollowsTheMainInputs) {
 
 // ---- Histories and the published gains ------------------------------------------------------
 
-TEST(BlockCallback, HistoriesFollowTenMilliseconds) {
-  Effect at44(44100), at48(48000), low(50);
-  EXPECT_EQ(at44.meterLength, 441);
-  EXPECT_EQ(at48.meterLength, 480);
-  EXPECT_EQ(low.meterLength, 1);  // at least one frame, however low the rate
-  EXPECT_EQ(at44.processor1History.length, 441);
-  EXPECT_EQ(at48.detector2History.length, 480);
-}
-
 TEST(BlockCallback, GainsPublishedOnTheTenMillisecondGrid) {
   Effect plug;
   RecordingEditor* editor = plug.AttachEditor();
@@ -324,6 +315,29 @@ TEST(WriteRoad, ReaperAndLogicHearFromTheAudioThread) {
     EXPECT_EQ(calls[calls.size() - 5].value, plug.GetParam(Processor1Gain)->GetNormalizedValue());
     EXPECT_TRUE(ControlValues(*editor, 55).empty());  // the faders stay still
   }
+}
+
+TEST(WriteRoad, HostHearsUnderThePlugInLock) {
+  struct Probe : Effect {
+    void InformHostOfParamChange(int index, double normalized) override {
+      if (probing) {
+        probing = false;
+        held = probe.CallerHolds(GetMutex());
+      }
+      Effect::InformHostOfParamChange(index, normalized);
+    }
+    LockProbe probe;
+    bool probing = true, held = false;
+  } plug;
+  plug.SetHostCode(kHostLogic);
+  plug.SetParameterValue(Automation, AutomationWrite, kSourceEditor);
+  Signals s = Steady(512, 0.3, 0.5);
+  double* ins[4] = {s.in[0].data(), s.in[1].data(), s.in[2].data(), s.in[3].data()};
+  double* outs[2] = {s.out[0].data(), s.out[1].data()};
+  plug.ProcessAudio(ins, outs, 512);  // the block callback itself, without an adapter's lock
+  plug.probe.Join();
+  EXPECT_TRUE(plug.held);
+  EXPECT_EQ(plug.HostCalls().size(), 6u * 4u);
 }
 
 TEST(WriteRoad, OtherHostsHearThroughTheFaders) {
