@@ -342,9 +342,9 @@ bool IGraphics::Draw(const IRectangle& rect) {
       const bool inside = !rect.Empty() && !area.Empty() && Overlaps(rect, area);
       control->SnapshotMarks();
       if (inside && !control->IsHidden()) control->Draw(this);
-      // A dirty control entirely outside the area keeps its marks (it may have been marked
-      // after the area was collected) and is drawn by a later pass.
-      if (inside || area.Empty() || control->IsHidden()) control->MarkDrawn();
+      // A control entirely outside the area keeps its marks (it may have been marked after the
+      // area was collected): a later pass draws it, or repaints where it was hidden.
+      if (inside || area.Empty()) control->MarkDrawn();
     }
   } else {
     IControl* background = GetControl(0);
@@ -600,8 +600,8 @@ int IGraphics::FindControlAt(int x, int y) {
 void IGraphics::OnMouseDown(int x, int y, const IMouseMods& mods) {
   ReleaseMouseCapture();
   const int i = FindControlAt(x, y);
-  if (i < 0) return;
   IControl* control = GetControl(i);
+  if (!control) return;
   mCapturedControl = i;
   control->SetCaptured(true);
   mMouseX = x;
@@ -647,8 +647,8 @@ void IGraphics::OnMouseDrag(int x, int y, const IMouseMods& mods) {
 bool IGraphics::OnMouseDoubleClick(int x, int y, const IMouseMods& mods) {
   ReleaseMouseCapture();
   const int i = FindControlAt(x, y);
-  if (i < 0) return false;
   IControl* control = GetControl(i);
+  if (!control) return false;
   if (control->GetDblAsSingleClick()) {
     mCapturedControl = i;
     control->SetCaptured(true);

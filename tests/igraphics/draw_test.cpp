@@ -295,29 +295,6 @@ TEST_F(Drawing, FaderHandlesSitOnTheirTrack) {
   EXPECT_EQ(Pixel(g, 61, 5), kBack);
 }
 
-TEST_F(Drawing, TheEditorsKnobStripFromItsPng) {
-  Make(kApiVST2, 100, 100);
-  g->SetResourceRoot(CORVANE_SOURCE_DIR);
-  const IFrameBitmap knob = g->LoadFrameBitmap(KNOB_ID, KNOB_FN, KNOB_FRAMES);
-  ASSERT_NE(knob.bitmap, nullptr);
-  ASSERT_EQ(knob.height, 4040);
-  IKnobMultiControl* k = new IKnobMultiControl(plug.get(), 10, 20, kFree, knob);
-  EXPECT_EQ(k->GetRECT(), IRectangle(10, 20, 50, 60));
-  g->AddControl(k);
-  plug->GetParam(kFree)->Set(0.5);
-  Bind();
-  std::memset(g->GetDrawBitmap()->GetBits(), 0, sizeof(LICE_pixel) * g->GetDrawBitmap()->GetRowSpan() * 100);
-  g->Draw(IRectangle(0, 0, 100, 100));
-  LICE_MemBitmap expected(100, 100);
-  LICE_FillRectangle(&expected, 0, 0, 100, 100, 0, 1.0f, LICE_BLIT_MODE_COPY);
-  // Frame 51 of 101 starts at int(4040 x 50 / 101 + 0.5) = 2000.
-  const LICE_Rect src = {0, 2000, 40, 2040};
-  LICE_BlitRect(&expected, knob.bitmap, 10, 20, &src, 1.0f, LICE_BLIT_MODE_COPY | LICE_BLIT_USE_ALPHA);
-  for (int y = 0; y < 100; ++y)
-    for (int x = 0; x < 100; ++x)
-      ASSERT_EQ(Pixel(g, x, y), expected.GetBits()[y * expected.GetRowSpan() + x]) << x << "," << y;
-}
-
 #ifndef _WIN32
 TEST_F(Drawing, MeasuringAlignsTheTextBoxInItsRectangle) {
   // The test rasteriser at size 14: "ddff" is 8 + 8 + 7 + 7 = 30 wide and 14 high.
@@ -342,27 +319,6 @@ TEST_F(Drawing, MeasuringAlignsTheTextBoxInItsRectangle) {
   EXPECT_EQ(r, IRectangle(47, 20, 64, 34));
 }
 #endif
-
-TEST_F(Drawing, MeasuredBoxesFollowTheFontsOwnMeasure) {
-  Bind();
-  ITextStyle style(16, BlackColour);
-  int w = 0, h = 0;
-  TextSize(g, &style, "Gain 12.5 dB", &w, &h);
-  ASSERT_GT(w, 0);
-  ASSERT_GT(h, 0);
-  style.align = ITextStyle::kAlignCenter;
-  IRectangle r(0, 5, 200, 30);
-  g->MeasureText(&style, "Gain 12.5 dB", &r);
-  EXPECT_EQ(r, IRectangle(100 - w / 2, 5, 100 - w / 2 + w, 5 + h));
-  style.align = ITextStyle::kAlignFar;
-  r = IRectangle(0, 5, 200, 30);
-  g->MeasureText(&style, "Gain 12.5 dB", &r);
-  EXPECT_EQ(r, IRectangle(200 - w, 5, 200, 5 + h));
-  // No text: nothing changes.
-  r = IRectangle(1, 2, 3, 4);
-  EXPECT_TRUE(g->MeasureText(&style, "", &r));
-  EXPECT_EQ(r, IRectangle(1, 2, 3, 4));
-}
 
 TEST_F(Drawing, TextControlsDrawWhatTheirFontDrawsCentredInTheirRectangle) {
   AddPlainBackground(g, LICE_RGBA(255, 255, 255, 255));

@@ -94,13 +94,13 @@ TEST(TwoThreads, AudioUpdatesAreNeverLostAndNeverUndoADrag) {
   const IFrameBitmap strip = LoadStrip(g, 20, 20, 51);
   IKnobMultiControl* knob = new IKnobMultiControl(&plug, 10, 10, kFree, LoadStrip(g, 20, 40, 11));
   GraphProbe* meter = new GraphProbe(&plug, 150, 60, -1, strip);  // far from the knob
-  ValueProbe* near = new ValueProbe(&plug, 40, 10, kGain, strip);
+  ValueProbe* neighbour = new ValueProbe(&plug, 40, 10, kGain, strip);
   ITextStyle style(12, BlackColour);
   const std::chrono::microseconds spin(20);
   g->AddControl(new SlowControl(&plug, IRectangle(10, 10, 30, 50), spin));  // drawn with the knob
   g->AddControl(knob);
   const int meterIndex = g->AddControl(meter);
-  const int nearIndex = g->AddControl(near);
+  const int neighbourIndex = g->AddControl(neighbour);
   g->AddControl(new ICaptionControl(&plug, IRectangle(0, 80, 100, 100), kScaler, &style));
   plug.BindGraphics(g);
   for (int i = 0; i < 4; ++i) g->Tick();
@@ -120,7 +120,7 @@ TEST(TwoThreads, AudioUpdatesAreNeverLostAndNeverUndoADrag) {
       // Two rounds of three: in the first the meter is clean when the tick collects the dirty
       // area, in the second it is being drawn.
       if (r % 3 != 0) g->UpdateControlValue(meterIndex, (r % 50) / 50.0 + 0.01);
-      if (r % 3 == 0) g->UpdateControlValue(nearIndex, (r % 7) / 7.0);
+      if (r % 3 == 0) g->UpdateControlValue(neighbourIndex, (r % 7) / 7.0);
       {
         PlugLock lock(plug.GetMutex());
         g->UpdateControlsOfParam(kFree, 0.25, true);  // a stale echo of the dragged parameter
@@ -145,7 +145,7 @@ TEST(TwoThreads, AudioUpdatesAreNeverLostAndNeverUndoADrag) {
     rounds.WaitDone(r);
     // Quiet now: whatever the meter shows differently from its value must still be due.
     if (meter->drawn != meter->GetValue() && !meter->NeedsRedraw()) ++lost;
-    if (near->drawn != near->GetValue() && !near->NeedsRedraw()) ++lost;
+    if (neighbour->drawn != neighbour->GetValue() && !neighbour->NeedsRedraw()) ++lost;
     if (std::abs(knob->GetValue() - expected) > 1e-9) ++undone;
   }
   audio.join();
