@@ -130,7 +130,7 @@ class SharedValue {
 
   SharedValue(T value = T()) : mValue(value) {}
   SharedValue(const SharedValue&) = delete;
-  SharedValue& operator=(const SharedValue& other) { return *this = other.Load(); }
+  SharedValue& operator=(const SharedValue&) = delete;
 
   T Load() const { return mValue.load(); }
   void Store(T value) { mValue.store(value); }
