@@ -2,6 +2,11 @@
 
 #include <cmath>
 
+#include "effect/VemtraCorvaneEditor.h"
+#if defined(CORVANE_WINDOWS_EDITOR) && CORVANE_WINDOWS_EDITOR
+#include "iplug/IGraphicsWin.h"
+#endif
+
 namespace {
 
 constexpr double kMeterSeconds = 0.01;
@@ -16,6 +21,18 @@ void RecomputeTimeConstants(Follower& f) {
   f.releaseCoef = Corvane::TimeConstantCoefficient(f.timeConstantRate, f.releaseMs);
 }
 
+// The editor of this build: the Windows editor in the module's instance (whose "PNG"
+// resources hold the bitmaps), or the headless editor.
+IGraphics* MakeEditor(IPlugBase* plug) {
+#if defined(CORVANE_WINDOWS_EDITOR) && CORVANE_WINDOWS_EDITOR
+  auto* editor = new IGraphicsWin(plug, kEditorWidth, kEditorHeight, kEditorFrameRate);
+  editor->SetHInstance(GetPlugModuleInstance());
+  return editor;
+#else
+  return MakeHeadlessEffectEditor(plug);
+#endif
+}
+
 }  // namespace
 
 VemtraCorvane::VemtraCorvane()
@@ -23,6 +40,16 @@ VemtraCorvane::VemtraCorvane()
                             "Vemtra", kVersion, kUniqueId, kMakerId, 0, false, false, false, kSideChainChannels) {
   TraceCall("VemtraCorvane::VemtraCorvane");
   for (int i = 0; i < kNumParams; ++i) InitEffectParameter(GetParam(i), i);
+
+  IGraphics* editor = MakeEditor(this);
+  const EffectEditorControls controls = AddEffectControls(editor, this);
+  detector1Graph = controls.detector1Graph;
+  detector2Graph = controls.detector2Graph;
+  processor1Graph = controls.processor1Graph;
+  processor2Graph = controls.processor2Graph;
+  processor1Fader = controls.processor1Fader;
+  processor2Fader = controls.processor2Fader;
+  BindGraphics(editor);
 
   MakePresetFromParamPairs(kDefaultPresetName, 0);
   for (const StoredPreset& preset : kStoredPresets) MakePresetFromBase64(preset.name, preset.base64, kStoredPresetBytes);

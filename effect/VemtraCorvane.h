@@ -6,7 +6,10 @@
 //                           optionally preceded by CORVANE_ADAPTER_LEADING_ARGS (arguments and
 //                           a trailing comma), which the adapter's header may define;
 //   CORVANE_EFFECT_AAX      defined (1) for the AAX module: channel configurations "2-1 3-2",
-//                           one side-chain channel, which feeds both side-chain inputs.
+//                           one side-chain channel, which feeds both side-chain inputs;
+//   CORVANE_WINDOWS_EDITOR  defined (1) when the editor is the Windows editor (IGraphicsWin,
+//                           with the module's instance handle and "PNG" resources); otherwise
+//                           the headless editor with the bitmaps built into the program.
 // effect/CMakeLists.txt (corvane_effect_library) sets them for each module's copy.
 
 #include CORVANE_ADAPTER_HEADER
@@ -32,16 +35,14 @@ class VemtraCorvane : public CORVANE_ADAPTER_CLASS {
   static constexpr int kVersion = 0x00020008;
   static constexpr int kUniqueId = 0x4372766E;  // 'Crvn'
   static constexpr int kMakerId = 0x566D5472;   // 'VmTr'
+#if defined(CORVANE_WINDOWS_EDITOR) && CORVANE_WINDOWS_EDITOR
+  static constexpr bool kWindowsEditor = true;
+#else
+  static constexpr bool kWindowsEditor = false;
+#endif
 
-  // Editor control indices of the graphs and of the two gain faders: their positions in the
-  // editor's control list.
-  static constexpr int kDetector1GraphControl = 45;
-  static constexpr int kDetector2GraphControl = 46;
-  static constexpr int kProcessor1GraphControl = 47;
-  static constexpr int kProcessor2GraphControl = 48;
-  static constexpr int kProcessor1FaderControl = 55;
-  static constexpr int kProcessor2FaderControl = 56;
-
+  // Builds the whole effect: parameters, the editor with its controls (bound to the plug-in),
+  // the factory presets and the detector filters.
   VemtraCorvane();
   ~VemtraCorvane() override;
 
@@ -61,12 +62,14 @@ class VemtraCorvane : public CORVANE_ADAPTER_CLASS {
 
   // The engine and the meter state; public for the tests and the tools that watch them.
   Corvane::Corvane engine;
-  int detector1Graph = kDetector1GraphControl;
-  int detector2Graph = kDetector2GraphControl;
-  int processor1Graph = kProcessor1GraphControl;
-  int processor2Graph = kProcessor2GraphControl;
-  int processor1Fader = kProcessor1FaderControl;
-  int processor2Fader = kProcessor2FaderControl;
+  // Editor control indices of the four graphs and of the two gain faders, as the editor
+  // layout added them.
+  int detector1Graph = -1;
+  int detector2Graph = -1;
+  int processor1Graph = -1;
+  int processor2Graph = -1;
+  int processor1Fader = -1;
+  int processor2Fader = -1;
   int meterLength = 1;  // frames per history: 10 ms after the first reset
   Corvane::GainBuffer processor1History;
   Corvane::GainBuffer processor2History;

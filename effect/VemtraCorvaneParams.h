@@ -4,6 +4,7 @@
 // select. Nothing here depends on the host adapter.
 
 #include "iplug/IPlugParameter.h"
+#include "iplug/IPlugStructs.h"
 
 enum ParamIndex : int {
   Processor1Gain = 0,
@@ -57,6 +58,10 @@ enum ParamIndex : int {
 
 // Values of Automation.
 enum AutomationMode : int { AutomationIgnore = 0, AutomationRead = 1, AutomationWrite = 2 };
+
+// In Write mode these hosts (Logic, Reaper) take the gain automation from the audio thread;
+// every other host gets it from the editor's thread, through the invisible gain faders.
+inline bool HostWritesFromAudioThread(HostCode host) { return host == kHostLogic || host == kHostReaper; }
 
 // Values of CorvaneMode.
 enum CorvaneModeKind : int { ModeClassic = 0, ModeStereo = 1, ModeMidSide = 2 };

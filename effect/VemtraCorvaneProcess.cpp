@@ -59,8 +59,6 @@ bool ClearWrapped(Corvane::GainBuffer& history) {
   return true;
 }
 
-bool HostWritesFromAudioThread(HostCode host) { return host == kHostLogic || host == kHostReaper; }
-
 }  // namespace
 
 void VemtraCorvane::ProcessAudio(double** inputs, double** outputs, int nFrames) {
