@@ -26,7 +26,17 @@ void RecomputeTimeConstants(Follower& f) {
 IGraphics* MakeEditor(IPlugBase* plug) {
 #if defined(CORVANE_WINDOWS_EDITOR) && CORVANE_WINDOWS_EDITOR
   auto* editor = new IGraphicsWin(plug, kEditorWidth, kEditorHeight, kEditorFrameRate);
-  editor->SetHInstance(GetPlugModuleInstance());
+  // The instance the module's entry kept; failing that, the module this code was linked into,
+  // which carries the same resources.
+  HINSTANCE instance = GetPlugModuleInstance();
+  if (!instance) {
+    HMODULE module = nullptr;
+    if (GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                           reinterpret_cast<LPCSTR>(&MakeEditor), &module)) {
+      instance = module;
+    }
+  }
+  editor->SetHInstance(instance);
   return editor;
 #else
   return MakeHeadlessEffectEditor(plug);
