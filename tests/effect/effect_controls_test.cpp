@@ -3,8 +3,10 @@
 // history, and the invisible faders that carry Write automation.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cmath>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <limits>
 #include <string>
@@ -24,14 +26,25 @@ constexpr int kPresets = 11;
 constexpr int kSaveEntry = kPresets + 1;
 constexpr int kLoadEntry = kPresets + 2;
 
+// A folder of this process for program files, and a fresh path in it.
+const std::filesystem::path& TempFolder() {
+  static const std::filesystem::path folder =
+      std::filesystem::temp_directory_path() /
+      ("corvane-editor-test-" + std::to_string(std::chrono::steady_clock::now().time_since_epoch().count()));
+  return folder;
+}
 std::string TempPath(const char* name) {
-  const char* dir = std::getenv("TMPDIR");
-#ifdef _WIN32
-  if (!dir) dir = std::getenv("TEMP");
-#endif
-  std::string path = std::string(dir && *dir ? dir : "/tmp") + "/" + name;
-  std::remove(path.c_str());
-  return path;
+  std::error_code ignored;
+  std::filesystem::create_directories(TempFolder(), ignored);
+  const std::filesystem::path path = TempFolder() / name;
+  std::filesystem::remove(path, ignored);
+  return path.string();
+}
+// Removes a file and, once empty, the folder.
+void RemoveTemp(const std::string& path) {
+  std::error_code ignored;
+  std::filesystem::remove(path, ignored);
+  std::filesystem::remove(TempFolder(), ignored);
 }
 
 // Control indices of the layout used below.
@@ -216,7 +229,7 @@ TEST(PresetMenu, SavesAndLoadsAProgramFileUnderItsName) {
   EXPECT_EQ(plug.As<PresetFunctionsMenu>(kPresetField)->GetShownItem(), 2);
   plug.Tick();
   EXPECT_EQ(plug.KnobText(kGateKnob), "-42 dB");
-  std::remove(path.c_str());
+  RemoveTemp(path);
 }
 
 // Saving or loading that does not happen (dialog cancelled, file call failing) changes nothing:
@@ -254,7 +267,7 @@ TEST(PresetMenu, CancelledOrFailedTransfersChangeNothing) {
     plug.RecallPreset(3);
     EXPECT_EQ(plug.V(Detector1Gate), -60.0);  // the preset's state was not re-stored
   }
-  std::remove(garbage.c_str());
+  RemoveTemp(garbage);
 }
 
 // ---- The graphs -----------------------------------------------------------------------------------
