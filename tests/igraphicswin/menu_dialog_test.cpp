@@ -218,7 +218,27 @@ std::function<bool()> AnswerFileDialog(const std::string& name, bool ok, std::st
   };
 }
 
-using DialogTest = WinEditorTest;
+// A driver step that answers the first message box with a button and records its owner and texts.
+struct SeenBox {
+  HWND owner = nullptr;
+  std::string texts;
+};
+std::function<bool()> AnswerBox(SeenBox* seen, int button) {
+  return [seen, button] {
+    const std::vector<HWND> dialogs = ThreadWindowsOfClass("#32770");
+    if (dialogs.empty()) return false;
+    seen->owner = GetWindow(dialogs.front(), GW_OWNER);
+    seen->texts = DialogTexts(dialogs.front());
+    PostMessageA(dialogs.front(), WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), 0);
+    return true;
+  };
+}
+
+class DialogTest : public WinEditorTest {
+ protected:
+  // A message box of the editor, answered with a button by a driver; ShowMessage's answer.
+  int Message(const char* text, int type, int button, SeenBox* seen);
+};
 
 TEST_F(DialogTest, FileDialogOpensAFile) {
   ASSERT_NE(Open(), nullptr);
@@ -324,31 +344,19 @@ TEST_F(DialogTest, ColourDialogTakesThePromptAndGivesTheColour) {
 
 // ---- Message boxes and the web address --------------------------------------------------------------
 
-// A driver step that answers the first message box with a button and records its owner and texts.
-struct SeenBox {
-  HWND owner = nullptr;
-  std::string texts;
-};
-std::function<bool()> AnswerBox(SeenBox* seen, int button) {
-  return [seen, button] {
-    const std::vector<HWND> dialogs = ThreadWindowsOfClass("#32770");
-    if (dialogs.empty()) return false;
-    seen->owner = GetWindow(dialogs.front(), GW_OWNER);
-    seen->texts = DialogTexts(dialogs.front());
-    PostMessageA(dialogs.front(), WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), 0);
-    return true;
-  };
+int DialogTest::Message(const char* text, int type, int button, SeenBox* seen) {
+  ModalDriver driver(AnswerBox(seen, button));
+  const int answer = g->ShowMessage(text, "Corvane", type);
+  EXPECT_TRUE(driver.acted());
+  EXPECT_FALSE(driver.timedOut());
+  return answer;
 }
 
 TEST_F(DialogTest, MessageBoxOwnerIsTheHostsTopLevelWindow) {
   HWND frame = CreateChildFrame(host, 0, 0, 300, 200);
   ASSERT_NE(Open(frame), nullptr);
   SeenBox seen;
-  {
-    ModalDriver driver(AnswerBox(&seen, IDOK));
-    EXPECT_EQ(g->ShowMessage("Saved.", "Corvane", MB_OK), IDOK);
-    EXPECT_FALSE(driver.timedOut());
-  }
+  EXPECT_EQ(Message("Saved.", MB_OK, IDOK, &seen), IDOK);
   EXPECT_EQ(seen.owner, host);
   EXPECT_EQ(g->GetMessageOwner(), host);
   EXPECT_NE(seen.texts.find("Saved."), std::string::npos);
@@ -359,22 +367,14 @@ TEST_F(DialogTest, MessageBoxOwnerFoundAgainByClassName) {
   HWND first = CreateHostWindow(60, 60, 300, 200, "CorvaneOwnerHost");
   ASSERT_NE(Open(first), nullptr);
   SeenBox seen;
-  {
-    ModalDriver driver(AnswerBox(&seen, IDYES));
-    EXPECT_EQ(g->ShowMessage("Overwrite?", "Corvane", MB_YESNO), IDYES);
-    EXPECT_FALSE(driver.timedOut());
-  }
+  EXPECT_EQ(Message("Overwrite?", MB_YESNO, IDYES, &seen), IDYES);
   EXPECT_EQ(seen.owner, first);
 
   // The host replaces its main window: the new one of the same class owns the next box.
   g->CloseEditorWindow();
   DestroyWindow(first);
   HWND second = CreateHostWindow(80, 80, 300, 200, "CorvaneOwnerHost");
-  {
-    ModalDriver driver(AnswerBox(&seen, IDNO));
-    EXPECT_EQ(g->ShowMessage("Again?", "Corvane", MB_YESNO), IDNO);
-    EXPECT_FALSE(driver.timedOut());
-  }
+  EXPECT_EQ(Message("Again?", MB_YESNO, IDNO, &seen), IDNO);
   EXPECT_EQ(seen.owner, second);
   EXPECT_EQ(g->GetMessageOwner(), second);
   DestroyWindow(second);
@@ -382,11 +382,7 @@ TEST_F(DialogTest, MessageBoxOwnerFoundAgainByClassName) {
 
 TEST_F(DialogTest, MessageBoxWithoutAnyHostWindow) {
   SeenBox seen;
-  {
-    ModalDriver driver(AnswerBox(&seen, IDOK));
-    EXPECT_EQ(g->ShowMessage("Alone", "Corvane", MB_OK), IDOK);
-    EXPECT_FALSE(driver.timedOut());
-  }
+  EXPECT_EQ(Message("Alone", MB_OK, IDOK, &seen), IDOK);
   EXPECT_EQ(seen.owner, nullptr);
   EXPECT_EQ(g->GetMessageOwner(), nullptr);
 }

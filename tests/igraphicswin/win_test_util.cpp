@@ -188,6 +188,16 @@ void WinEditorTest::Click(int control, bool right) {
   Mouse(right ? WM_RBUTTONUP : WM_LBUTTONUP, c.x, c.y, 0);
 }
 
+bool WinEditorTest::PointerTo(int control) {
+  POINT p = Centre(control);
+  ClientToScreen(Editor(), &p);
+  SetCursorPos(p.x, p.y);
+  PumpOnce();
+  POINT now;
+  GetCursorPos(&now);
+  return now.x == p.x && now.y == p.y;
+}
+
 void WinEditorTest::Settle() {
   PumpUntil(
       [&] {

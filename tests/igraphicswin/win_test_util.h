@@ -130,6 +130,8 @@ class WinEditorTest : public ::testing::Test {
   // Posts a mouse message at client (x, y) and pumps it.
   void Mouse(UINT msg, int x, int y, WPARAM keyFlags);
   void Click(int control, bool right = false);
+  // Moves the real pointer over a control's centre; false when it did not get there.
+  bool PointerTo(int control);
   // Pumps until nothing is dirty and the window has been painted (the first full paint).
   void Settle();
 

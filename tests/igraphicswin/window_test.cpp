@@ -337,22 +337,13 @@ TEST_F(WindowTest, LostCaptureEndsTheGesture) {
 TEST_F(WindowTest, KeysGoToTheControlUnderThePointerOrToTheRootWindow) {
   HWND hWnd = Open();
   ASSERT_NE(hWnd, nullptr);
-  auto pointAt = [&](int control) {
-    POINT p = Centre(control);
-    ClientToScreen(hWnd, &p);
-    SetCursorPos(p.x, p.y);
-    PumpOnce();
-    POINT now;
-    GetCursorPos(&now);
-    return now.x == p.x && now.y == p.y;
-  };
   auto forwarded = [](UINT msg, WPARAM key) {
     for (const HostKey& k : HostKeys())
       if (k.msg == msg && k.key == key) return true;
     return false;
   };
 
-  ASSERT_TRUE(pointAt(kKeyTaker));
+  ASSERT_TRUE(PointerTo(kKeyTaker));
   PostMessageA(hWnd, WM_KEYDOWN, 'K', 0);
   PumpOnce();
   EXPECT_EQ(keyTaker->keys, 1);
@@ -369,7 +360,7 @@ TEST_F(WindowTest, KeysGoToTheControlUnderThePointerOrToTheRootWindow) {
   EXPECT_TRUE(forwarded(WM_KEYUP, 'K'));
 
   // Over a knob, which takes no keys, a letter goes on to the root window.
-  ASSERT_TRUE(pointAt(kKnob));
+  ASSERT_TRUE(PointerTo(kKnob));
   PostMessageA(hWnd, WM_KEYDOWN, 'K', 0);
   PumpOnce();
   EXPECT_EQ(keyTaker->keys, 1);
@@ -578,9 +569,11 @@ TEST_F(TextEntryTest, RepaintsLeaveTheBoxAlone) {
   Pump(200);
   ASSERT_EQ(g->GetTextEntryWindow(), box);
   EXPECT_EQ(boxCorner(), entryColour);
+  // The editor's own paint, read back before the box paints itself again.
   InvalidateRect(Editor(), nullptr, FALSE);
-  UpdateWindow(Editor());
+  SendMessageA(Editor(), WM_PAINT, 0, 0);
   EXPECT_EQ(boxCorner(), entryColour);
+  UpdateWindow(Editor());
   // Around the box the editor is painted.
   EXPECT_EQ(ReadWindowPixels(Editor()).At(r.left - 3, r.bottom + 3), kBackgroundColour & 0xFFFFFF);
   g->CancelTextEntry();
@@ -611,6 +604,7 @@ TEST_F(WindowTest, TooltipOfTheControlUnderThePointer) {
   EXPECT_EQ(GetWindow(tip, GW_OWNER), host);  // a popup is owned by the editor's top-level window
   EXPECT_EQ(SendMessageA(tip, TTM_GETTOOLCOUNT, 0, 0), 1);
 
+  ASSERT_TRUE(PointerTo(kKnob));  // leave tracking looks at the real pointer
   const POINT c = Centre(kKnob);
   Mouse(WM_MOUSEMOVE, c.x, c.y, 0);
   EXPECT_EQ(g->GetMouseOverControl(), kKnob);
@@ -646,6 +640,7 @@ TEST_F(WindowTest, TooLongTooltipIsReportedAndNotShown) {
   HWND hWnd = Open();
   ASSERT_NE(hWnd, nullptr);
   AssertCapture reports;
+  ASSERT_TRUE(PointerTo(kKnob));
   const POINT c = Centre(kKnob);
   Mouse(WM_MOUSEMOVE, c.x, c.y, 0);
   SendMessageA(hWnd, WM_MOUSEHOVER, 0, MAKELPARAM(c.x, c.y));
