@@ -174,8 +174,9 @@ class IPlugVST3 : public IPlugBase,
 
  protected:
   // Makes the editor view for createView ("editor"), carrying one reference, or null when the
-  // plug-in shows no editor to VST3 hosts.
-  virtual IPlugVST3ViewBase* MakeEditorView() { return nullptr; }
+  // plug-in shows no editor to VST3 hosts. By default an IPlugVST3View (IPlugVST3View.h),
+  // which answers for the plug-in's editor, or refuses everything when there is none.
+  virtual IPlugVST3ViewBase* MakeEditorView();
 
  private:
   void BuildBusesAndParameters();

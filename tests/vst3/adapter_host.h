@@ -60,65 +60,7 @@ inline void* const kNamedAppTable[] = {RAWHOST_UNKNOWN, fn(namedAppGetName),
 inline ApplicationFace::ApplicationFace(std::u16string productName)
     : Face(kNamedAppTable, kIHostApplication), name(std::move(productName)) {}
 
-// ---- IBStream over memory that can be told to misbehave
-struct FaultyStream : rawhost::Face {
-  FaultyStream();
-  std::vector<unsigned char> bytes;
-  int64_t pos = 0;
-  int64_t failReadsFrom = -1;  // a read reaching past this position reports failure (bytes up to it)
-  bool failAllReads = false;   // every read reports failure but still delivers its bytes
-  int32_t bogusReadCount = 0;  // when set, every read reports this byte count
-  bool seekable = true;
-  int64_t failWritesFrom = -1;  // a write reaching past this position fails and writes nothing
-  int32_t writePiece = 0;       // when set, a write takes at most this many bytes
-  bool stallWrites = false;     // writes answer kResultOk but take nothing
-  int reads = 0;
-  int seeks = 0;
-};
-inline int32_t PUBLISHED_API faultyRead(rawhost::Face* self, void* buffer, int32_t n, int32_t* numRead) {
-  auto* s = static_cast<FaultyStream*>(self);
-  ++s->reads;
-  int64_t count = std::min<int64_t>(std::max<int64_t>(static_cast<int64_t>(s->bytes.size()) - s->pos, 0), n);
-  bool fail = s->failAllReads;
-  if (s->failReadsFrom >= 0 && s->pos + count > s->failReadsFrom) {
-    count = std::max<int64_t>(s->failReadsFrom - s->pos, 0);
-    fail = true;
-  }
-  if (count > 0) std::memcpy(buffer, s->bytes.data() + s->pos, static_cast<std::size_t>(count));
-  s->pos += count;
-  if (numRead) *numRead = s->bogusReadCount ? s->bogusReadCount : static_cast<int32_t>(count);
-  return fail ? kFalse : kOk;
-}
-inline int32_t PUBLISHED_API faultyWrite(rawhost::Face* self, void* buffer, int32_t n, int32_t* numWritten) {
-  auto* s = static_cast<FaultyStream*>(self);
-  if (numWritten) *numWritten = 0;
-  if (n < 0) return kInvalidArgument;
-  if (s->failWritesFrom >= 0 && s->pos + n > s->failWritesFrom) return kFalse;
-  if (s->stallWrites) return kOk;
-  const int32_t count = s->writePiece > 0 ? std::min(n, s->writePiece) : n;
-  if (s->bytes.size() < static_cast<std::size_t>(s->pos + count)) s->bytes.resize(static_cast<std::size_t>(s->pos + count));
-  std::memcpy(s->bytes.data() + s->pos, buffer, static_cast<std::size_t>(count));
-  s->pos += count;
-  if (numWritten) *numWritten = count;
-  return kOk;
-}
-inline int32_t PUBLISHED_API faultySeek(rawhost::Face* self, int64_t pos, int32_t mode, int64_t* result) {
-  auto* s = static_cast<FaultyStream*>(self);
-  ++s->seeks;
-  if (!s->seekable) return kNotImplemented;
-  const int64_t base = mode == 0 ? 0 : (mode == 1 ? s->pos : static_cast<int64_t>(s->bytes.size()));
-  s->pos = std::max<int64_t>(base + pos, 0);
-  if (result) *result = s->pos;
-  return kOk;
-}
-inline int32_t PUBLISHED_API faultyTell(rawhost::Face* self, int64_t* pos) {
-  if (!pos) return kInvalidArgument;
-  *pos = static_cast<FaultyStream*>(self)->pos;
-  return kOk;
-}
-inline void* const kFaultyStreamTable[] = {RAWHOST_UNKNOWN, fn(faultyRead), fn(faultyWrite),
-                                           fn(faultySeek), fn(faultyTell)};
-inline FaultyStream::FaultyStream() : Face(kFaultyStreamTable, kIBStream) {}
+using rawhost::FaultyStream;
 
 // ---- IParamValueQueue whose points cannot be read
 inline int32_t PUBLISHED_API brokenQueueGetPoint(rawhost::Face*, int32_t, int32_t*, double*) { return kFalse; }
@@ -256,10 +198,13 @@ class AdapterHost : public ::testing::Test {
     destroyed = false;
   }
 
+  // The plug-in Make creates; a fixture may make a variant of the test plug-in.
+  virtual TestPlug* NewPlug(const PlugOptions& options) { return new TestPlug(options); }
+
   // Creates the plug-in as the module's create function does (its IAudioProcessor carries the
   // one reference), finds its other interfaces and, unless told otherwise, initialises it.
   void Make(const PlugOptions& options = PlugOptions(), bool initialize = true) {
-    plug = new TestPlug(options);
+    plug = NewPlug(options);
     plug->destroyed = &destroyed;
     processor = static_cast<Steinberg::Vst::IAudioProcessor*>(plug);
     component = query(processor, kIComponent);

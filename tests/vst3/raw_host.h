@@ -4,6 +4,7 @@
 // which method a plug-in's call reached.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <deque>
@@ -37,6 +38,23 @@ inline std::u16string u16at(const void* record, std::size_t offset, std::size_t 
   }
   return text;
 }
+
+inline std::string text8(const void* record, std::size_t offset) {
+  return std::string(static_cast<const char*>(record) + offset);
+}
+
+// A record buffer with a guard area behind it, to see that the plug-in writes no further.
+struct Record {
+  explicit Record(std::size_t n) : size(n), bytes(n + 16, 0xCD) {}
+  void* data() { return bytes.data(); }
+  bool guardIntact() const {
+    for (std::size_t i = size; i < bytes.size(); ++i)
+      if (bytes[i] != 0xCD) return false;
+    return true;
+  }
+  std::size_t size;
+  std::vector<unsigned char> bytes;
+};
 
 // One interface of a host object. The test owns every face; the count only shows whether the
 // plug-in's addRef and release calls balance.
@@ -203,6 +221,66 @@ inline int32_t PUBLISHED_API streamTell(Face* self, int64_t* pos) {
 inline void* const kStreamTable[] = {RAWHOST_UNKNOWN, fn(streamRead), fn(streamWrite),
                                      fn(streamSeek), fn(streamTell)};
 inline StreamFace::StreamFace() : Face(kStreamTable, kIBStream) {}
+
+// ---- IBStream over memory that can be told to misbehave
+struct FaultyStream : Face {
+  FaultyStream();
+  std::vector<unsigned char> bytes;
+  int64_t pos = 0;
+  int64_t failReadsFrom = -1;  // a read reaching past this position reports failure (bytes up to it)
+  bool failAllReads = false;   // every read reports failure but still delivers its bytes
+  int32_t bogusReadCount = 0;  // when set, every read reports this byte count
+  bool seekable = true;
+  int64_t failWritesFrom = -1;  // a write reaching past this position fails and writes nothing
+  int32_t writePiece = 0;       // when set, a write takes at most this many bytes
+  bool stallWrites = false;     // writes answer kResultOk but take nothing
+  int reads = 0;
+  int seeks = 0;
+};
+inline int32_t PUBLISHED_API faultyRead(Face* self, void* buffer, int32_t n, int32_t* numRead) {
+  auto* s = static_cast<FaultyStream*>(self);
+  ++s->reads;
+  int64_t count = std::min<int64_t>(std::max<int64_t>(static_cast<int64_t>(s->bytes.size()) - s->pos, 0), n);
+  bool fail = s->failAllReads;
+  if (s->failReadsFrom >= 0 && s->pos + count > s->failReadsFrom) {
+    count = std::max<int64_t>(s->failReadsFrom - s->pos, 0);
+    fail = true;
+  }
+  if (count > 0) std::memcpy(buffer, s->bytes.data() + s->pos, static_cast<std::size_t>(count));
+  s->pos += count;
+  if (numRead) *numRead = s->bogusReadCount ? s->bogusReadCount : static_cast<int32_t>(count);
+  return fail ? kFalse : kOk;
+}
+inline int32_t PUBLISHED_API faultyWrite(Face* self, void* buffer, int32_t n, int32_t* numWritten) {
+  auto* s = static_cast<FaultyStream*>(self);
+  if (numWritten) *numWritten = 0;
+  if (n < 0) return kInvalidArgument;
+  if (s->failWritesFrom >= 0 && s->pos + n > s->failWritesFrom) return kFalse;
+  if (s->stallWrites) return kOk;
+  const int32_t count = s->writePiece > 0 ? std::min(n, s->writePiece) : n;
+  if (s->bytes.size() < static_cast<std::size_t>(s->pos + count)) s->bytes.resize(static_cast<std::size_t>(s->pos + count));
+  std::memcpy(s->bytes.data() + s->pos, buffer, static_cast<std::size_t>(count));
+  s->pos += count;
+  if (numWritten) *numWritten = count;
+  return kOk;
+}
+inline int32_t PUBLISHED_API faultySeek(Face* self, int64_t pos, int32_t mode, int64_t* result) {
+  auto* s = static_cast<FaultyStream*>(self);
+  ++s->seeks;
+  if (!s->seekable) return kNotImplemented;
+  const int64_t base = mode == 0 ? 0 : (mode == 1 ? s->pos : static_cast<int64_t>(s->bytes.size()));
+  s->pos = std::max<int64_t>(base + pos, 0);
+  if (result) *result = s->pos;
+  return kOk;
+}
+inline int32_t PUBLISHED_API faultyTell(Face* self, int64_t* pos) {
+  if (!pos) return kInvalidArgument;
+  *pos = static_cast<FaultyStream*>(self)->pos;
+  return kOk;
+}
+inline void* const kFaultyStreamTable[] = {RAWHOST_UNKNOWN, fn(faultyRead), fn(faultyWrite),
+                                           fn(faultySeek), fn(faultyTell)};
+inline FaultyStream::FaultyStream() : Face(kFaultyStreamTable, kIBStream) {}
 
 // ---- IParamValueQueue: getParameterId (3), getPointCount (4), getPoint (5), addPoint (6)
 struct QueueFace : Face {

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "class_records.h"
 #include "raw_host.h"
 
 #if defined(_WIN32)
@@ -79,23 +80,6 @@ const unsigned char kProbeClass[16] = {'P', 'r', 'o', 'b', 'e', 'E', 'f', 'f',
 const unsigned char kWideClass[16] = {'P', 'r', 'o', 'b', 'e', 'W', 'i', 'd',
                                       'e', '-', '-', '-', 'c', 'l', 's', 2};
 constexpr uint32_t kGain = 1, kMode = 2, kBypass = 3, kPreset = 0x70727374, kTempoOut = 100;
-
-std::string text8(const void* record, std::size_t offset) {
-  return std::string(static_cast<const char*>(record) + offset);
-}
-
-// A record buffer with a guard area behind it, to see that the plug-in writes no further.
-struct Record {
-  explicit Record(std::size_t n) : size(n), bytes(n + 16, 0xCD) {}
-  void* data() { return bytes.data(); }
-  bool guardIntact() const {
-    for (std::size_t i = size; i < bytes.size(); ++i)
-      if (bytes[i] != 0xCD) return false;
-    return true;
-  }
-  std::size_t size;
-  std::vector<unsigned char> bytes;
-};
 
 class RawHost : public ::testing::Test {
  protected:
@@ -180,42 +164,16 @@ TEST_F(RawHost, FactoryInfoInAllThreeForms) {
   EXPECT_TRUE(info.guardIntact());
   EXPECT_EQ(call<int32_t>(factory, slot::countClasses), 2);
 
-  Record c1(116);
-  ASSERT_EQ(call<int32_t>(factory, slot::getClassInfo, int32_t(0), c1.data()), kOk);
-  EXPECT_EQ(std::memcmp(c1.data(), kProbeClass, 16), 0);
-  EXPECT_EQ(field<int32_t>(c1.data(), 16), 0x7FFFFFFF);
-  EXPECT_EQ(text8(c1.data(), 20), "Audio Module Class");
-  EXPECT_EQ(text8(c1.data(), 52), "Probe Effect");
-  EXPECT_TRUE(c1.guardIntact());
+  expectClassRecords(factory, 0,
+                     {kProbeClass, 0x7FFFFFFF, "Audio Module Class", u"Probe Effect", 2, "Fx|Tools",
+                      u"Probe Vendor", u"1.2.3", u"VST 3.5.2"});
   Record unicodeOnly(116);
   EXPECT_EQ(call<int32_t>(factory, slot::getClassInfo, int32_t(1), unicodeOnly.data()), kFalse);
-  EXPECT_EQ(call<int32_t>(factory, slot::getClassInfo, int32_t(2), c1.data()), kInvalidArgument);
-
-  void* factory2 = query(factory, kIPluginFactory2);
-  ASSERT_NE(factory2, nullptr);
-  Record c2(440);
-  ASSERT_EQ(call<int32_t>(factory2, slot::getClassInfo2, int32_t(0), c2.data()), kOk);
-  EXPECT_EQ(field<uint32_t>(c2.data(), 116), 2u);
-  EXPECT_EQ(text8(c2.data(), 120), "Fx|Tools");
-  EXPECT_EQ(text8(c2.data(), 248), "Probe Vendor");
-  EXPECT_EQ(text8(c2.data(), 312), "1.2.3");
-  EXPECT_EQ(text8(c2.data(), 376), "VST 3.5.2");
-  EXPECT_TRUE(c2.guardIntact());
-  release(factory2);
+  EXPECT_EQ(call<int32_t>(factory, slot::getClassInfo, int32_t(2), unicodeOnly.data()), kInvalidArgument);
 
   void* factory3 = query(factory, kIPluginFactory3);
   ASSERT_NE(factory3, nullptr);
   Record w(696);
-  ASSERT_EQ(call<int32_t>(factory3, slot::getClassInfoUnicode, int32_t(0), w.data()), kOk);
-  EXPECT_EQ(std::memcmp(w.data(), kProbeClass, 16), 0);
-  EXPECT_EQ(text8(w.data(), 20), "Audio Module Class");
-  EXPECT_EQ(u16at(w.data(), 52), u"Probe Effect");
-  EXPECT_EQ(field<uint32_t>(w.data(), 180), 2u);
-  EXPECT_EQ(text8(w.data(), 184), "Fx|Tools");
-  EXPECT_EQ(u16at(w.data(), 312), u"Probe Vendor");
-  EXPECT_EQ(u16at(w.data(), 440), u"1.2.3");
-  EXPECT_EQ(u16at(w.data(), 568), u"VST 3.5.2");
-  EXPECT_TRUE(w.guardIntact());
   ASSERT_EQ(call<int32_t>(factory3, slot::getClassInfoUnicode, int32_t(1), w.data()), kOk);
   EXPECT_EQ(std::memcmp(w.data(), kWideClass, 16), 0);
   EXPECT_EQ(u16at(w.data(), 52), u"Probe \u00DCnicode");
