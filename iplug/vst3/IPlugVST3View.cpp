@@ -46,6 +46,7 @@ tresult CORVANE_VST3_CALL IPlugVST3View::attached(void* parent, FIDString type) 
   try {
     IGraphics* graphics = GetGraphics();
     if (!graphics || !parent || !isSameIDString(type, kPlatformTypeHWND)) return kResultFalse;
+    CloseWindow();  // attached again without removed: the old window goes first
     void* window = graphics->OpenEditorWindow(parent);
     if (!window) return kResultFalse;
     mWindow = window;

@@ -21,7 +21,8 @@ class IPlugVST3View : public IPlugVST3ViewBase {
   Steinberg::tresult CORVANE_VST3_CALL isPlatformTypeSupported(Steinberg::FIDString type) override;
   // Opens the editor window in the parent ("HWND" only), then IPlugBase::EditorOpened;
   // kResultOk. No editor, another type, a null parent or a window that could not be made:
-  // kResultFalse, and the plug-in hears nothing.
+  // kResultFalse, and the plug-in hears nothing. A window this view still has open is closed
+  // first (with IPlugBase::EditorClosing).
   Steinberg::tresult CORVANE_VST3_CALL attached(void* parent, Steinberg::FIDString type) override;
   // IPlugBase::EditorClosing and the window closed, when this view opened one; kResultOk.
   Steinberg::tresult CORVANE_VST3_CALL removed() override;

@@ -8,10 +8,12 @@
 // editor view in a parent window.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "effect/VemtraCorvaneParams.h"
@@ -273,6 +275,27 @@ TEST_F(ModuleHost, TheEffectIsMadeThroughEachOfItsInterfacesAndOnlyForItsClass) 
               kNoInterface);
     EXPECT_EQ(obj, nullptr);
   }
+}
+
+TEST_F(ModuleHost, InstancesMadeFromSeveralThreadsAtOnce) {
+  constexpr int kThreads = 4, kEach = 3;
+  std::atomic<int> made{0}, destroyed{0};
+  std::vector<std::thread> threads;
+  for (int t = 0; t < kThreads; ++t) {
+    threads.emplace_back([&] {
+      for (int i = 0; i < kEach; ++i) {
+        Instance instance;
+        if (instance.Create(factory, kClassId) != kOk) continue;
+        // No host context: the host objects of this test are not made for several threads.
+        if (call<int32_t>(instance.component, slot::initialize, static_cast<void*>(nullptr)) == kOk) ++made;
+        call<int32_t>(instance.component, slot::terminate);
+        if (instance.Release() == 0) ++destroyed;
+      }
+    });
+  }
+  for (std::thread& thread : threads) thread.join();
+  EXPECT_EQ(made.load(), kThreads * kEach);
+  EXPECT_EQ(destroyed.load(), kThreads * kEach);
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -144,13 +144,20 @@ TEST_F(ViewHost, AttachOpensTheWindowAndRemoveClosesIt) {
   EXPECT_EQ(editor->closes, 1);
   EXPECT_EQ(editorPlug()->closing, 1);
 
-  // Open again, then the host releases the view without removing it: the window goes too.
+  // Attached twice without removed: the first window is closed before the second opens.
   ASSERT_EQ(attach(view, &parentWindow), kOk);
-  EXPECT_EQ(editorPlug()->opened, 2);
-  EXPECT_EQ(release(view), 0u);
-  EXPECT_EQ(editor->closes, 2);
-  EXPECT_FALSE(editor->IsWindowOpen());
+  int otherParent = 0;
+  ASSERT_EQ(attach(view, &otherParent), kOk);
+  EXPECT_EQ(editor->lastParent, &otherParent);
+  EXPECT_EQ(editorPlug()->opened, 3);
   EXPECT_EQ(editorPlug()->closing, 2);
+  EXPECT_EQ(editor->closes, 2);
+
+  // Then the host releases the view without removing it: the window goes too.
+  EXPECT_EQ(release(view), 0u);
+  EXPECT_EQ(editor->closes, 3);
+  EXPECT_FALSE(editor->IsWindowOpen());
+  EXPECT_EQ(editorPlug()->closing, 3);
 }
 
 TEST_F(ViewHost, AttachReportsFailureWhenNoWindowIsMade) {
