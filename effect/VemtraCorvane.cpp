@@ -1,6 +1,7 @@
 #include "effect/VemtraCorvane.h"
 
 #include <cmath>
+#include <memory>
 
 #include "effect/VemtraCorvaneEditor.h"
 #if defined(CORVANE_WINDOWS_EDITOR) && CORVANE_WINDOWS_EDITOR
@@ -51,15 +52,17 @@ VemtraCorvane::VemtraCorvane()
   TraceCall("VemtraCorvane::VemtraCorvane");
   for (int i = 0; i < kNumParams; ++i) InitEffectParameter(GetParam(i), i);
 
-  IGraphics* editor = MakeEditor(this);
-  const EffectEditorControls controls = AddEffectControls(editor, this);
+  // Held by a smart pointer until the framework owns it, so a failure while the controls are
+  // added does not leak the editor.
+  std::unique_ptr<IGraphics> editor(MakeEditor(this));
+  const EffectEditorControls controls = AddEffectControls(editor.get(), this);
   detector1Graph = controls.detector1Graph;
   detector2Graph = controls.detector2Graph;
   processor1Graph = controls.processor1Graph;
   processor2Graph = controls.processor2Graph;
   processor1Fader = controls.processor1Fader;
   processor2Fader = controls.processor2Fader;
-  BindGraphics(editor);
+  BindGraphics(editor.release());
 
   MakePresetFromParamPairs(kDefaultPresetName, 0);
   for (const StoredPreset& preset : kStoredPresets) MakePresetFromBase64(preset.name, preset.base64, kStoredPresetBytes);

@@ -421,10 +421,11 @@ void IPlugBase::SetParameterFromGUI(int index, double normalized) {
 void IPlugBase::BindGraphics(IPlugEditor* editor) {
   if (!editor) return;
   PlugLock lock(&mMutex);
-  for (int i = 0; i < NParams(); ++i) editor->UpdateControlsOfParam(i, GetParam(i)->GetNormalizedValue(), true);
-  editor->CreateDrawBitmaps();
+  // The plug-in owns the editor from here on, also when one of the steps below fails.
   if (mGraphics != editor) delete mGraphics;
   mGraphics = editor;
+  for (int i = 0; i < NParams(); ++i) editor->UpdateControlsOfParam(i, GetParam(i)->GetNormalizedValue(), true);
+  editor->CreateDrawBitmaps();
 }
 
 void IPlugBase::PushParamsToGraphics() {

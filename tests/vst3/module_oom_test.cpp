@@ -47,11 +47,6 @@ void operator delete[](void* p, const std::nothrow_t&) noexcept { std::free(p); 
 
 extern "C" void* GetPluginFactory();
 
-// The effect's constructor holds its new editor in a plain pointer until it binds it, so an
-// allocation failing in between loses the editor. That is the effect's to mend; the leak checker
-// looks past allocations made inside the constructor and watches everything else.
-extern "C" const char* __lsan_default_suppressions() { return "leak:VemtraCorvane::VemtraCorvane\n"; }
-
 namespace {
 
 using namespace published;
