@@ -5,7 +5,7 @@
 
 #include "effect/VemtraCorvaneEditor.h"
 #if defined(CORVANE_WINDOWS_EDITOR) && CORVANE_WINDOWS_EDITOR
-#include "iplug/IGraphicsWin.h"
+#include "iplug/igraphicswin/IGraphicsWin.h"
 #endif
 
 namespace {

@@ -5,8 +5,8 @@
 #include <cstring>
 
 #include "effect/VemtraCorvaneParams.h"
-#include "iplug/IGraphics.h"
-#include "iplug/IPlugBase.h"
+#include "iplug/igraphics/IGraphics.h"
+#include "iplug/core/IPlugBase.h"
 
 // ---------------------------------------------------------------------------------------------
 // IOscilloscopeControl

@@ -5,8 +5,8 @@
 
 #include <atomic>
 
-#include "iplug/IControl.h"
-#include "iplug/IPlugMutex.h"
+#include "iplug/igraphics/IControl.h"
+#include "iplug/core/IPlugMutex.h"
 
 // A line graph of the values the audio thread hands it (through IGraphics::UpdateControlValue).
 // It takes one value in eleven; the graph grows from the left edge with the newest value on the

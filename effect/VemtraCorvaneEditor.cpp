@@ -3,7 +3,7 @@
 #include "effect/VemtraCorvaneBitmaps.h"
 #include "effect/VemtraCorvaneControls.h"
 #include "effect/VemtraCorvaneParams.h"
-#include "iplug/IGraphicsHeadless.h"
+#include "iplug/igraphics/IGraphicsHeadless.h"
 #include "resources/resource.h"
 
 const char* const kEditorVersionLabel = "V. 2.0.8";

@@ -3,7 +3,7 @@
 // controls. The plug-in constructor makes the editor for its build (the Windows editor, or the
 // headless one), adds the layout with AddEffectControls and binds the editor.
 
-#include "iplug/IGraphics.h"
+#include "iplug/igraphics/IGraphics.h"
 
 class IPlugBase;
 

@@ -3,8 +3,8 @@
 // controls and the engine settings), their table entries, and the enumerations some of them
 // select. Nothing here depends on the host adapter.
 
-#include "iplug/IPlugParameter.h"
-#include "iplug/IPlugStructs.h"
+#include "iplug/core/IPlugParameter.h"
+#include "iplug/core/IPlugStructs.h"
 
 enum ParamIndex : int {
   Processor1Gain = 0,

@@ -10,8 +10,9 @@ PRESET="Classic vocal"
 
 "$ROOT/tools/setup.sh"
 echo "demo: building the renderer in $BUILD"
-cmake -S "$ROOT" -B "$BUILD" -DCMAKE_BUILD_TYPE=Release -DCORVANE_BENCH=OFF \
-  -DCORVANE_SUBSYSTEMS="dsp;iplug;effect;tools/render" >"$BUILD.log" 2>&1 || { cat "$BUILD.log"; exit 1; }
+mkdir -p "$BUILD"
+cmake -S "$ROOT" -B "$BUILD" -DCMAKE_BUILD_TYPE=Release -DCORVANE_BENCH=OFF >"$BUILD.log" 2>&1 ||
+  { cat "$BUILD.log"; exit 1; }
 cmake --build "$BUILD" -j"$(nproc)" --target corvane_render corvane_demo_input >>"$BUILD.log" 2>&1 ||
   { cat "$BUILD.log"; exit 1; }
 

@@ -8,7 +8,7 @@
 
 #include <vector>
 
-#include "iplug/IPlugBase.h"
+#include "iplug/core/IPlugBase.h"
 
 class IPlugOffline : public IPlugBase {
  public:

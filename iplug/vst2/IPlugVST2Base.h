@@ -3,7 +3,7 @@
 // this class instead of IPlugBase. None of these members takes the plug-in lock; the adapter
 // calls them with it held.
 
-#include "iplug/IPlugBase.h"
+#include "iplug/core/IPlugBase.h"
 
 class IPlugVST2Base : public IPlugBase {
  public:

@@ -16,7 +16,7 @@
 #include <atomic>
 #include <vector>
 
-#include "iplug/IPlugBase.h"
+#include "iplug/core/IPlugBase.h"
 #include "iplug/vst3/layer/vst3.h"
 
 class IPlugVST3;

@@ -1,6 +1,6 @@
 #include "iplug/vst3/IPlugVST3View.h"
 
-#include "iplug/IGraphics.h"
+#include "iplug/igraphics/IGraphics.h"
 
 using namespace Steinberg;
 

@@ -10,8 +10,8 @@
 #include "effect/VemtraCorvaneControls.h"
 #include "effect/VemtraCorvaneEditor.h"
 #include "effect_test_util.h"
-#include "iplug/IControl.h"
-#include "iplug/IGraphicsHeadless.h"
+#include "iplug/igraphics/IControl.h"
+#include "iplug/igraphics/IGraphicsHeadless.h"
 
 namespace EffectTest {
 

@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "editor_test_util.h"
-#include "iplug/IGraphicsWin.h"
+#include "iplug/igraphicswin/IGraphicsWin.h"
 
 using EffectTest::Effect;
 using Call = IPlugOffline::HostCall;

@@ -10,10 +10,10 @@
 #include <vector>
 
 #include "drawing/lice.h"
-#include "iplug/IControl.h"
-#include "iplug/IGraphics.h"
-#include "iplug/IGraphicsHeadless.h"
-#include "iplug/IPlugParameter.h"
+#include "iplug/igraphics/IControl.h"
+#include "iplug/igraphics/IGraphics.h"
+#include "iplug/igraphics/IGraphicsHeadless.h"
+#include "iplug/core/IPlugParameter.h"
 #include "tests/iplug/recording_plug.h"
 
 namespace igtest {

@@ -6,8 +6,8 @@
 
 #include <string>
 
-#include "iplug/IGraphicsWinLogic.h"
-#include "iplug/IPlugParameter.h"
+#include "iplug/igraphicswin/IGraphicsWinLogic.h"
+#include "iplug/core/IPlugParameter.h"
 
 namespace {
 

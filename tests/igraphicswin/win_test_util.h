@@ -16,8 +16,8 @@
 #include <vector>
 
 #include "drawing/lice.h"
-#include "iplug/IControl.h"
-#include "iplug/IGraphicsWin.h"
+#include "iplug/igraphics/IControl.h"
+#include "iplug/igraphicswin/IGraphicsWin.h"
 #include "tests/igraphics/igraphics_test_util.h"
 
 namespace wintest {

@@ -4,7 +4,7 @@
 #include <limits>
 #include <string>
 
-#include "iplug/IPlugParameter.h"
+#include "iplug/core/IPlugParameter.h"
 
 namespace {
 std::string Text(const IPlugParameter& p, double value, bool normalized = false, bool displayTexts = true) {

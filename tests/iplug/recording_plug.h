@@ -8,7 +8,7 @@
 #include <thread>
 #include <vector>
 
-#include "iplug/IPlugBase.h"
+#include "iplug/core/IPlugBase.h"
 
 struct HostCall {
   enum Kind { kBegin, kInform, kEnd, kDisplay, kMidi } kind;

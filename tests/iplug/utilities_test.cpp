@@ -9,11 +9,11 @@
 #include <thread>
 #include <vector>
 
-#include "iplug/IPlugGeometry.h"
-#include "iplug/IPlugMenu.h"
-#include "iplug/IPlugMidi.h"
-#include "iplug/IPlugMutex.h"
-#include "iplug/IPlugUtilities.h"
+#include "iplug/core/IPlugGeometry.h"
+#include "iplug/core/IPlugMenu.h"
+#include "iplug/core/IPlugMidi.h"
+#include "iplug/core/IPlugMutex.h"
+#include "iplug/core/IPlugUtilities.h"
 
 // ---- HeapBuffer -----------------------------------------------------------------------------
 

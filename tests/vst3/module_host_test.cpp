@@ -24,7 +24,7 @@
 #if defined(_WIN32)
 #include <windows.h>
 #else
-#include "iplug/IPlugUtilities.h"
+#include "iplug/core/IPlugUtilities.h"
 #endif
 
 using namespace published;

@@ -5,7 +5,7 @@
 #include <stdexcept>
 
 #include "adapter_host.h"
-#include "iplug/IGraphicsHeadless.h"
+#include "iplug/igraphics/IGraphicsHeadless.h"
 #include "iplug/vst3/IPlugVST3View.h"
 
 using namespace vst3test;

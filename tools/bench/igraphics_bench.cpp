@@ -7,8 +7,8 @@
 #include <string>
 
 #include "drawing/lice.h"
-#include "iplug/IControl.h"
-#include "iplug/IGraphicsHeadless.h"
+#include "iplug/igraphics/IControl.h"
+#include "iplug/igraphics/IGraphicsHeadless.h"
 #include "resources/resource.h"
 #include "tests/iplug/recording_plug.h"
 

@@ -4,7 +4,6 @@
 set -euo pipefail
 root="$(cd "$(dirname "$0")/../.." && pwd)"
 build="${CORVANE_IMAGEGEN_BUILD:-$root/build/imagegen}"
-cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DCORVANE_BENCH=OFF \
-  -DCORVANE_SUBSYSTEMS=resources >/dev/null
+cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DCORVANE_BENCH=OFF >/dev/null
 cmake --build "$build" --target corvane_imagegen -j"$(nproc)"
 "$build/tools/imagegen/corvane_imagegen" "$root/resources/img"

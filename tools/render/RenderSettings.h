@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "iplug/IPlugBase.h"
+#include "iplug/core/IPlugBase.h"
 
 namespace Render {
 

@@ -3,7 +3,7 @@
 
 #include <cstdint>
 
-#include "iplug/IPlugUtilities.h"
+#include "iplug/core/IPlugUtilities.h"
 
 // Where a parameter change came from, passed to IPlugBase::ParamValueChanged.
 enum ParamChangeSource : int32_t {

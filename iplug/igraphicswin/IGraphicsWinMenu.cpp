@@ -8,7 +8,7 @@
 
 #include <string>
 
-#include "iplug/IGraphicsWin.h"
+#include "iplug/igraphicswin/IGraphicsWin.h"
 
 HMENU IGraphicsWin::BuildPopupMenu(IMenuList* menu, int* running, int depth) {
   if (!menu || depth > kMaxMenuDepth) return nullptr;

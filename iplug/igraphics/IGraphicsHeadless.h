@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "iplug/IGraphics.h"
+#include "iplug/igraphics/IGraphics.h"
 
 class IGraphicsHeadless : public IGraphics {
  public:

@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "iplug/IPlugUtilities.h"
+#include "iplug/core/IPlugUtilities.h"
 
 enum ParamKind : int32_t {
   kParamNone = 0,

@@ -1,11 +1,11 @@
-#include "iplug/vst3/VemtraCorvaneVST3.h"
+#include "effect/vst3/VemtraCorvaneVST3.h"
 
 #include <mutex>
 
 #include "effect/VemtraCorvane.h"
 
 #if defined(_WIN32)
-#include "iplug/IGraphicsWin.h"
+#include "iplug/igraphicswin/IGraphicsWin.h"
 #endif
 
 using namespace Steinberg;

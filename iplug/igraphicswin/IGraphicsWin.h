@@ -21,8 +21,8 @@
 
 #include <windows.h>
 
-#include "iplug/IGraphics.h"
-#include "iplug/IGraphicsWinLogic.h"
+#include "iplug/igraphics/IGraphics.h"
+#include "iplug/igraphicswin/IGraphicsWinLogic.h"
 
 // The framework's module instance handle: the module (DLL) that holds the window class and the
 // bitmap resources. The module's library entry sets it when the module loads; the plug-in hands it

@@ -6,12 +6,12 @@
 
 #include <cstdint>
 
-#include "iplug/IPlugEditor.h"
-#include "iplug/IPlugMidi.h"
-#include "iplug/IPlugMutex.h"
-#include "iplug/IPlugParameter.h"
-#include "iplug/IPlugStructs.h"
-#include "iplug/IPlugUtilities.h"
+#include "iplug/core/IPlugEditor.h"
+#include "iplug/core/IPlugMidi.h"
+#include "iplug/core/IPlugMutex.h"
+#include "iplug/core/IPlugParameter.h"
+#include "iplug/core/IPlugStructs.h"
+#include "iplug/core/IPlugUtilities.h"
 
 // Turns a host's product name into its code: the first keyword of the host table found in the
 // name (cut to 255 characters, A-Z folded to lower case); 0 when none is found.

@@ -1,4 +1,4 @@
-#include "iplug/IGraphicsWin.h"
+#include "iplug/igraphicswin/IGraphicsWin.h"
 
 #include <commctrl.h>
 #include <commdlg.h>
@@ -13,9 +13,9 @@
 #include <string>
 
 #include "drawing/lice_png.h"
-#include "iplug/IControl.h"
-#include "iplug/IPlugBase.h"
-#include "iplug/IPlugParameter.h"
+#include "iplug/igraphics/IControl.h"
+#include "iplug/core/IPlugBase.h"
+#include "iplug/core/IPlugParameter.h"
 
 // ---------------------------------------------------------------------------------------------
 // Records handed to Windows. The tool record is cut after lParam: that size is accepted by

@@ -1,4 +1,4 @@
-#include "iplug/IGraphics.h"
+#include "iplug/igraphics/IGraphics.h"
 
 #include <charconv>
 #include <cctype>
@@ -8,10 +8,10 @@
 
 #include "drawing/lice_draw.h"
 #include "drawing/lice_text.h"
-#include "iplug/IControl.h"
-#include "iplug/IPlugBase.h"
-#include "iplug/IPlugMutex.h"
-#include "iplug/IPlugParameter.h"
+#include "iplug/igraphics/IControl.h"
+#include "iplug/core/IPlugBase.h"
+#include "iplug/core/IPlugMutex.h"
+#include "iplug/core/IPlugParameter.h"
 
 // ---------------------------------------------------------------------------------------------
 // Blends

@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "iplug/IPlugBase.h"
+#include "iplug/core/IPlugBase.h"
 
 namespace {
 

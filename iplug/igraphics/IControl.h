@@ -11,9 +11,9 @@
 // gesture keeps its own accumulated value, and the control takes the parameter's value again
 // when the capture ends.
 
-#include "iplug/IGraphicsStructs.h"
-#include "iplug/IPlugGeometry.h"
-#include "iplug/IPlugUtilities.h"
+#include "iplug/igraphics/IGraphicsStructs.h"
+#include "iplug/core/IPlugGeometry.h"
+#include "iplug/core/IPlugUtilities.h"
 
 class IGraphics;
 class IPlugBase;

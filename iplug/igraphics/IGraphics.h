@@ -15,11 +15,11 @@
 
 #include "drawing/lice_bitmap.h"
 #include "drawing/lice_text.h"
-#include "iplug/IGraphicsStructs.h"
-#include "iplug/IPlugEditor.h"
-#include "iplug/IPlugGeometry.h"
-#include "iplug/IPlugMenu.h"
-#include "iplug/IPlugUtilities.h"
+#include "iplug/igraphics/IGraphicsStructs.h"
+#include "iplug/core/IPlugEditor.h"
+#include "iplug/core/IPlugGeometry.h"
+#include "iplug/core/IPlugMenu.h"
+#include "iplug/core/IPlugUtilities.h"
 
 class IControl;
 class IPlugBase;

@@ -1,4 +1,4 @@
-#include "iplug/IPlugBase.h"
+#include "iplug/core/IPlugBase.h"
 
 #include <algorithm>
 #include <climits>

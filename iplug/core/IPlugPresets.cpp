@@ -6,7 +6,7 @@
 #include <cstring>
 #include <vector>
 
-#include "iplug/IPlugBase.h"
+#include "iplug/core/IPlugBase.h"
 
 namespace {
 

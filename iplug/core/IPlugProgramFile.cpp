@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "iplug/IPlugBase.h"
+#include "iplug/core/IPlugBase.h"
 
 namespace {
 

@@ -1,12 +1,12 @@
-#include "iplug/IControl.h"
+#include "iplug/igraphics/IControl.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstring>
 
-#include "iplug/IGraphics.h"
-#include "iplug/IPlugBase.h"
-#include "iplug/IPlugParameter.h"
+#include "iplug/igraphics/IGraphics.h"
+#include "iplug/core/IPlugBase.h"
+#include "iplug/core/IPlugParameter.h"
 
 IRectangle UnionRect(const IRectangle& a, const IRectangle& b) {
   if (a.Empty()) return b;

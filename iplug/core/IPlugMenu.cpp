@@ -1,4 +1,4 @@
-#include "iplug/IPlugMenu.h"
+#include "iplug/core/IPlugMenu.h"
 
 #include <cstring>
 

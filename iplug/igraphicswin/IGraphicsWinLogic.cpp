@@ -1,10 +1,10 @@
-#include "iplug/IGraphicsWinLogic.h"
+#include "iplug/igraphicswin/IGraphicsWinLogic.h"
 
 #include <cctype>
 #include <cstdio>
 #include <cstring>
 
-#include "iplug/IPlugParameter.h"
+#include "iplug/core/IPlugParameter.h"
 
 namespace {
 

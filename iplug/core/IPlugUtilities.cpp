@@ -1,4 +1,4 @@
-#include "iplug/IPlugUtilities.h"
+#include "iplug/core/IPlugUtilities.h"
 
 #include <algorithm>
 #include <atomic>

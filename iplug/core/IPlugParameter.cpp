@@ -1,4 +1,4 @@
-#include "iplug/IPlugParameter.h"
+#include "iplug/core/IPlugParameter.h"
 
 #include <cmath>
 #include <cstdio>

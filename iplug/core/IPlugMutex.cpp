@@ -1,4 +1,4 @@
-#include "iplug/IPlugMutex.h"
+#include "iplug/core/IPlugMutex.h"
 
 #if defined(_WIN32)
 

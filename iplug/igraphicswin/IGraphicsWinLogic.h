@@ -7,9 +7,9 @@
 
 #include <string>
 
-#include "iplug/IGraphicsStructs.h"
-#include "iplug/IPlugMenu.h"
-#include "iplug/IPlugUtilities.h"
+#include "iplug/igraphics/IGraphicsStructs.h"
+#include "iplug/core/IPlugMenu.h"
+#include "iplug/core/IPlugUtilities.h"
 
 class IGraphics;
 

@@ -1,4 +1,4 @@
-#include "iplug/IPlugMidi.h"
+#include "iplug/core/IPlugMidi.h"
 
 namespace {
 uint8_t StatusByte(int kind, int channel) { return static_cast<uint8_t>(kind | (channel & 0x0F)); }

@@ -1,12 +1,12 @@
-#include "iplug/IGraphicsHeadless.h"
+#include "iplug/igraphics/IGraphicsHeadless.h"
 
 #include <cctype>
 #include <cstdio>
 
 #include "drawing/lice_png.h"
 #include "drawing/lice_text.h"
-#include "iplug/IControl.h"
-#include "iplug/IPlugParameter.h"
+#include "iplug/igraphics/IControl.h"
+#include "iplug/core/IPlugParameter.h"
 
 namespace {
 

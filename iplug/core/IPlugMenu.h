@@ -2,7 +2,7 @@
 // Storage of popup-menu descriptions: entries with text and flags, possibly nested. Showing a
 // menu belongs to the editor's window layer.
 
-#include "iplug/IPlugUtilities.h"
+#include "iplug/core/IPlugUtilities.h"
 
 class IMenuList;
 
