@@ -4,6 +4,7 @@
 // Slots nothing in the module calls carry generic pointer arguments.
 
 #include <cstdint>
+#include <type_traits>
 
 #include "iplug/aax/CACFUnknown.h"
 
@@ -114,3 +115,111 @@ class IACFHostServices : public IACFUnknown {
  protected:
   ~IACFHostServices() = default;
 };
+
+// ---- registration: the collection, effect and component descriptors and property maps the
+// module fills when the host asks it to describe itself. Procedures cross as plain addresses.
+
+class IACFHostCollection : public IACFUnknown {
+ public:
+  virtual AAX_Result ACF_CALLTYPE Slot3() = 0;
+  virtual AAX_Result ACF_CALLTYPE Slot4() = 0;
+  virtual AAX_Result ACF_CALLTYPE Slot5() = 0;
+  virtual AAX_Result ACF_CALLTYPE Slot6() = 0;
+  virtual AAX_Result ACF_CALLTYPE AddEffect(const char* effectId, IACFUnknown* descriptor) = 0;  // 7
+  virtual AAX_Result ACF_CALLTYPE SetManufacturerName(const char* name) = 0;                  // 8
+  virtual AAX_Result ACF_CALLTYPE AddPackageName(const char* name) = 0;                       // 9
+  virtual AAX_Result ACF_CALLTYPE SetPackageVersion(uint32_t version) = 0;                    // 10
+  virtual AAX_Result ACF_CALLTYPE Slot11(IACFUnknown* propertyMap) = 0;
+ protected:
+  ~IACFHostCollection() = default;
+};
+
+class IACFHostEffectDescriptor : public IACFUnknown {
+ public:
+  virtual AAX_Result ACF_CALLTYPE AddComponent(IACFUnknown* component) = 0;          // 3
+  virtual AAX_Result ACF_CALLTYPE AddName(const char* name) = 0;                     // 4
+  virtual AAX_Result ACF_CALLTYPE AddDescriptorValue(uint32_t value) = 0;            // 5
+  virtual AAX_Result ACF_CALLTYPE Slot6(void* a, void* b) = 0;
+  virtual AAX_Result ACF_CALLTYPE AddProcedure(void* procedure, uint32_t id) = 0;    // 7
+  virtual AAX_Result ACF_CALLTYPE Slot8(IACFUnknown* propertyMap) = 0;
+  virtual AAX_Result ACF_CALLTYPE Slot9(void* a, void* b) = 0;
+  virtual AAX_Result ACF_CALLTYPE Slot10(void* a, void* b, IACFUnknown* propertyMap) = 0;
+ protected:
+  ~IACFHostEffectDescriptor() = default;
+};
+
+class IACFHostEffectDescriptor2 : public IACFHostEffectDescriptor {
+ public:
+  virtual AAX_Result ACF_CALLTYPE Slot11(void* a, void* b, void* c, void* d) = 0;
+ protected:
+  ~IACFHostEffectDescriptor2() = default;
+};
+
+class IACFHostComponentDescriptor : public IACFUnknown {
+ public:
+  virtual AAX_Result ACF_CALLTYPE Slot3() = 0;
+  virtual AAX_Result ACF_CALLTYPE Slot4(void* a, void* b) = 0;
+  virtual AAX_Result ACF_CALLTYPE AddAudioIn(uint32_t field) = 0;                     // 5
+  virtual AAX_Result ACF_CALLTYPE AddAudioOut(uint32_t field) = 0;                    // 6
+  virtual AAX_Result ACF_CALLTYPE AddBufferLength(uint32_t field) = 0;                // 7
+  virtual AAX_Result ACF_CALLTYPE Slot8(void* a) = 0;
+  virtual AAX_Result ACF_CALLTYPE Slot9(void* a) = 0;
+  virtual AAX_Result ACF_CALLTYPE AddSideChainIn(uint32_t field) = 0;                 // 10
+  virtual AAX_Result ACF_CALLTYPE Slot11(void* a, void* b, void* c) = 0;
+  virtual AAX_Result ACF_CALLTYPE AddExtraOutputStem(uint32_t field, uint32_t stemFormat,
+                                                     const char* name) = 0;           // 12
+  virtual AAX_Result ACF_CALLTYPE AddPrivateData(uint32_t field, int32_t byteSize,
+                                                 uint32_t options) = 0;               // 13
+  virtual AAX_Result ACF_CALLTYPE Slot14(void* a, void* b) = 0;
+  virtual AAX_Result ACF_CALLTYPE AddMidiNode(uint32_t field, int32_t nodeType, const char* name,
+                                              uint32_t channelMask) = 0;              // 15
+  virtual AAX_Result ACF_CALLTYPE AddProcessProcedure(void* callback, IACFUnknown* propertyMap,
+                                                      void* a, void* b, void* c) = 0;  // 16
+  virtual AAX_Result ACF_CALLTYPE Slot17(void* a, void* b, IACFUnknown* propertyMap, void* d,
+                                         void* e, void* f) = 0;
+  virtual AAX_Result ACF_CALLTYPE AddMeters(uint32_t field, const uint32_t* meterIds,
+                                            uint32_t count) = 0;                      // 18
+ protected:
+  ~IACFHostComponentDescriptor() = default;
+};
+
+class IACFHostComponentDescriptor2 : public IACFHostComponentDescriptor {
+ public:
+  virtual AAX_Result ACF_CALLTYPE Slot19(void* a, void* b) = 0;
+ protected:
+  ~IACFHostComponentDescriptor2() = default;
+};
+
+class IACFHostPropertyMap : public IACFUnknown {
+ public:
+  virtual bool ACF_CALLTYPE GetProperty(uint32_t id, int32_t* value) = 0;   // 3
+  virtual AAX_Result ACF_CALLTYPE AddProperty(uint32_t id, int32_t value) = 0;  // 4
+  virtual AAX_Result ACF_CALLTYPE Slot5(void* a) = 0;
+ protected:
+  ~IACFHostPropertyMap() = default;
+};
+
+class IACFHostPropertyMap2 : public IACFHostPropertyMap {
+ public:
+  virtual AAX_Result ACF_CALLTYPE Slot6(void* a, void* b, void* c) = 0;
+  virtual bool ACF_CALLTYPE Slot7(void* a, void* b, void* c) = 0;
+ protected:
+  ~IACFHostPropertyMap2() = default;
+};
+
+// What a host object is to us: one table pointer and nothing else, and no virtual destructor
+// (GCC would give it two slots where the host's compiler gives it one, moving every later slot).
+#define AAX_HOST_INTERFACE_SHAPE(I)                                                  \
+  static_assert(sizeof(I) == sizeof(void*), #I " is a bare table pointer");         \
+  static_assert(!std::has_virtual_destructor<I>::value, #I " has no virtual destructor")
+AAX_HOST_INTERFACE_SHAPE(IACFComponentFactory);
+AAX_HOST_INTERFACE_SHAPE(IACFHostController2);
+AAX_HOST_INTERFACE_SHAPE(IACFHostAutomation);
+AAX_HOST_INTERFACE_SHAPE(IACFHostTransport2);
+AAX_HOST_INTERFACE_SHAPE(IACFHostViewContainer);
+AAX_HOST_INTERFACE_SHAPE(IACFHostServices);
+AAX_HOST_INTERFACE_SHAPE(IACFHostCollection);
+AAX_HOST_INTERFACE_SHAPE(IACFHostEffectDescriptor2);
+AAX_HOST_INTERFACE_SHAPE(IACFHostComponentDescriptor2);
+AAX_HOST_INTERFACE_SHAPE(IACFHostPropertyMap2);
+#undef AAX_HOST_INTERFACE_SHAPE

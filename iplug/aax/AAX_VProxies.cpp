@@ -25,24 +25,6 @@ const acfIID CLSID_HostServices = {
 const acfIID IID_HostServices = {
     0x96D42C2D, 0xEBBC, 0x41EF, {0xB0, 0xAB, 0x99, 0x91, 0xA0, 0xED, 0x0C, 0xCA}};
 
-namespace {
-
-template <typename T>
-T* Query(IACFUnknown* unknown, const acfIID& iid) {
-  if (!unknown) return nullptr;
-  void* out = nullptr;
-  if (unknown->QueryInterface(iid, &out) != ACF_OK) return nullptr;
-  return static_cast<T*>(out);
-}
-
-template <typename T>
-void ReleaseAndClear(T*& p) {
-  if (p) p->Release();
-  p = nullptr;
-}
-
-}  // namespace
-
 void AAX_CreateHostComponent(IACFUnknown* hostContext, const acfIID& classId,
                              const acfIID& iid, void** out) {
   if (!hostContext) return;
@@ -50,19 +32,20 @@ void AAX_CreateHostComponent(IACFUnknown* hostContext, const acfIID& classId,
   if (hostContext->QueryInterface(IID_IACFComponentFactory, &factoryOut) != ACF_OK) return;
   auto* factory = static_cast<IACFComponentFactory*>(factoryOut);
   if (!factory) throw AAX_HostError{AAX_ERROR_NULL_FACTORY};
-  factory->CreateComponent(classId, nullptr, iid, out);
+  // A refusal never leaves a pointer behind that nobody holds a reference for.
+  if (factory->CreateComponent(classId, nullptr, iid, out) != ACF_OK) *out = nullptr;
   factory->Release();
 }
 
 // ---- controller
 
 AAX_VController::AAX_VController(IACFUnknown* hostContext)
-    : mMain(Query<IACFHostController>(hostContext, IID_HostController)),
-      mSecond(Query<IACFHostController2>(hostContext, IID_HostController2)) {}
+    : mMain(AAX_QueryHost<IACFHostController>(hostContext, IID_HostController)),
+      mSecond(AAX_QueryHost<IACFHostController2>(hostContext, IID_HostController2)) {}
 
 AAX_VController::~AAX_VController() {
-  ReleaseAndClear(mSecond);
-  ReleaseAndClear(mMain);
+  AAX_ReleaseHost(mSecond);
+  AAX_ReleaseHost(mMain);
 }
 
 AAX_Result AAX_VController::GetSampleRate(float* rate) const {
@@ -89,9 +72,9 @@ AAX_Result AAX_VController::GetValue64(int64_t* value) const {
 // ---- automation delegate
 
 AAX_VAutomationDelegate::AAX_VAutomationDelegate(IACFUnknown* hostContext)
-    : mMain(Query<IACFHostAutomation>(hostContext, IID_HostAutomation)) {}
+    : mMain(AAX_QueryHost<IACFHostAutomation>(hostContext, IID_HostAutomation)) {}
 
-AAX_VAutomationDelegate::~AAX_VAutomationDelegate() { ReleaseAndClear(mMain); }
+AAX_VAutomationDelegate::~AAX_VAutomationDelegate() { AAX_ReleaseHost(mMain); }
 
 AAX_Result AAX_VAutomationDelegate::AttachParameter(const char* id) {
   return mMain ? mMain->AttachParameter(id) : AAX_ERROR_NULL_OBJECT;
@@ -115,12 +98,12 @@ AAX_Result AAX_VAutomationDelegate::ReleaseParameter(const char* id) {
 // ---- transport
 
 AAX_VTransport::AAX_VTransport(IACFUnknown* hostContext)
-    : mMain(Query<IACFHostTransport>(hostContext, IID_HostTransport)),
-      mSecond(Query<IACFHostTransport2>(hostContext, IID_HostTransport2)) {}
+    : mMain(AAX_QueryHost<IACFHostTransport>(hostContext, IID_HostTransport)),
+      mSecond(AAX_QueryHost<IACFHostTransport2>(hostContext, IID_HostTransport2)) {}
 
 AAX_VTransport::~AAX_VTransport() {
-  ReleaseAndClear(mSecond);
-  ReleaseAndClear(mMain);
+  AAX_ReleaseHost(mSecond);
+  AAX_ReleaseHost(mMain);
 }
 
 AAX_Result AAX_VTransport::GetTempo(double* bpm) const {
@@ -145,7 +128,7 @@ AAX_Result AAX_VTransport::GetSamplePosition(int64_t* samples) const {
 // ---- view container
 
 AAX_VViewContainer::AAX_VViewContainer(IACFUnknown* viewContainer)
-    : mMain(Query<IACFHostViewContainer>(viewContainer, IID_HostViewContainer)) {}
+    : mMain(AAX_QueryHost<IACFHostViewContainer>(viewContainer, IID_HostViewContainer)) {}
 
 void* AAX_VViewContainer::GetNativeView() const {
   return mMain ? mMain->GetNativeView() : nullptr;
@@ -162,7 +145,7 @@ AAX_VHostServices::AAX_VHostServices(IACFUnknown* hostContext) {
   mMain = static_cast<IACFHostServices*>(out);
 }
 
-AAX_VHostServices::~AAX_VHostServices() { ReleaseAndClear(mMain); }
+AAX_VHostServices::~AAX_VHostServices() { AAX_ReleaseHost(mMain); }
 
 AAX_Result AAX_VHostServices::Trace(int32_t priority, const char* text) {
   return mMain ? mMain->Trace(priority, text) : AAX_ERROR_NULL_OBJECT;

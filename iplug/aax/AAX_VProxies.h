@@ -158,8 +158,26 @@ class AAX_VHostServices : public AAX_IHostServices {
   IACFHostServices* mMain = nullptr;
 };
 
+// The host interface iid of unknown, with the reference the query gave; null when unknown is
+// null or the query fails.
+template <typename T>
+T* AAX_QueryHost(IACFUnknown* unknown, const acfIID& iid) {
+  if (!unknown) return nullptr;
+  void* out = nullptr;
+  if (unknown->QueryInterface(iid, &out) != ACF_OK) return nullptr;
+  return static_cast<T*>(out);
+}
+
+// Gives back the reference a proxy holds and forgets the interface.
+template <typename T>
+void AAX_ReleaseHost(T*& p) {
+  if (p) p->Release();
+  p = nullptr;
+}
+
 // Creates the host component classId with interface iid through the host context's component
-// factory into *out. A failed factory query leaves *out untouched.
+// factory into *out. A failed factory query leaves *out untouched; a refused creation leaves it
+// null.
 void AAX_CreateHostComponent(IACFUnknown* hostContext, const acfIID& classId,
                              const acfIID& iid, void** out);
 
