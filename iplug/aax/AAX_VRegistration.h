@@ -35,6 +35,16 @@ void* AAX_ProcAddress(F* procedure) {
   return reinterpret_cast<void*>(procedure);
 }
 
+// The result of a run of host calls, as a description reports it: the first failing code.
+// OR-ing the codes together would hand the host a code none of the calls gave.
+struct AAX_FirstFailure {
+  AAX_Result result = 0;
+  AAX_FirstFailure& operator+=(AAX_Result next) {
+    if (result == 0) result = next;
+    return *this;
+  }
+};
+
 class AAX_IPropertyMap {
  public:
   virtual ~AAX_IPropertyMap() = default;

@@ -9,6 +9,10 @@
 #include "aax/probe_description.h"
 #include "fake_module.h"
 
+#if defined(_WIN32)
+#include <windows.h>
+#endif
+
 using namespace aaxfake;
 
 namespace {
@@ -185,5 +189,14 @@ TEST_F(AAXModuleEntry, TheFixedAnswersHoldAndMissingOutPointersAreRefused) {
   EXPECT_EQ(module.registerPlugin(host.Context(), nullptr), kNullObject);
   EXPECT_EQ(host.Live(), 0);
 }
+
+#if defined(_WIN32)
+TEST_F(AAXModuleEntry, TheLibraryEntryKeepsTheModulesInstanceHandle) {
+  auto instance = reinterpret_cast<void* (*)()>(reinterpret_cast<void*>(
+      GetProcAddress(static_cast<HMODULE>(module.library), "ProbeModuleInstance")));
+  ASSERT_NE(instance, nullptr);
+  EXPECT_EQ(instance(), module.library);
+}
+#endif
 
 }  // namespace

@@ -22,18 +22,10 @@ IACFUnknown* CreateProbeObject() { return new ProbeObject; }
 
 void RenderProbe(void* const*, void* const*) {}
 
-// The first failing result of a run of host calls; later failures do not change it.
-struct FirstFailure {
-  AAX_Result result = 0;
-  void operator+=(AAX_Result next) {
-    if (result == 0) result = next;
-  }
-};
-
 AAX_Result DescribeComponent(AAX_IEffectDescriptor& effect) {
   AAX_IComponentDescriptor* component = effect.NewComponentDescriptor();
   if (!component) return AAX_ERROR_NULL_OBJECT;
-  FirstFailure result;
+  AAX_FirstFailure result;
   result += component->AddAudioIn(probe::kAudioInField);
   result += component->AddAudioOut(probe::kAudioOutField);
   result += component->AddSideChainIn(probe::kSideChainField);
@@ -58,11 +50,14 @@ AAX_Result DescribeComponent(AAX_IEffectDescriptor& effect) {
 
 }  // namespace
 
+// What the library entry kept, for the host to compare with the module it loaded.
+extern "C" AAX_EXPORT void* ProbeModuleInstance() { return AAX_GetModuleInstance(); }
+
 AAX_Result DescribePlugIn(AAX_ICollection& collection) {
   AAX_IEffectDescriptor* effect = collection.NewDescriptor();
   if (!effect) return AAX_ERROR_NULL_OBJECT;
   AAX_Trace(probe::kTracePriority, "%s describes itself", probe::kEffectName);
-  FirstFailure result;
+  AAX_FirstFailure result;
   result += effect->AddName(probe::kEffectName);
   collection.AddPackageName(probe::kEffectName);
   result += effect->AddDescriptorValue(probe::kDescriptorValue);
