@@ -47,6 +47,15 @@ TEST(AAXRegistrationProxies, AnObjectTheHostDidNotMakeAnswersTheMissingResultsWi
   EXPECT_EQ(host.ContextReferences(), 0);
 }
 
+TEST(AAXRegistrationProxies, ARefusedCreationLeavesNoHostPointerBehind) {
+  FakeRegistrationHost host;
+  host.refusedKinds = {"collection"};
+  host.refusalLeavesJunk = true;
+  AAX_VCollection collection(ContextOf(host));
+  EXPECT_EQ(collection.GetIUnknown(), nullptr);
+  EXPECT_EQ(collection.SetPackageVersion(1), -20004);
+}
+
 TEST(AAXRegistrationProxies, AnEffectWithoutADescriptorIsRefusedBeforeTheHost) {
   FakeRegistrationHost host;
   AAX_VCollection collection(ContextOf(host));

@@ -444,7 +444,9 @@ class FakeRegistrationHost::HostFactory : public HostObject {
     factory.Record("CreateComponent");
     if (!out) return kClassNotAvailable;
     *out = outer ? nullptr : factory.Create(*classId, *iid);
-    return *out ? kOk : kClassNotAvailable;
+    if (*out) return kOk;
+    if (factory.Host().refusalLeavesJunk) *out = &factory;  // not an interface of anything
+    return kClassNotAvailable;
   }
 
   // A new object of the class and interface pair with one reference; null for any other pair

@@ -229,6 +229,7 @@ class FakeRegistrationHost {
   bool nullFactory = false;               // ... with success and no factory
   bool offersLaterInterfaces = true;      // descriptors and maps answer their second identifiers
   bool offersDefinition = true;           // the collection answers the plug-in definition
+  bool refusalLeavesJunk = false;         // a refused creation still writes a pointer
 
   // ---- records
   std::vector<std::string> calls;  // "<kind>.<operation>", in order
