@@ -63,6 +63,8 @@ struct Face {
   HostObject* owner;
 };
 
+// Base of every fake host object: its face, reference count and call record. Further host
+// objects (the parameter side's) derive from it with a table of their own.
 class HostObject {
  public:
   // Counted objects are the factory's: alive until their last release, deleted by it.
