@@ -8,7 +8,8 @@
 //
 // Objects the factory makes are reference counted as a host's are; the host keeps every object
 // a module hands back to it (effect descriptors, components, property maps) until the object
-// that holds it goes. Whatever is still alive when the host goes is deleted with it.
+// that holds it goes. Whatever is still alive when the host goes is deleted with it, so a
+// module holding host services of a host must be shut down before that host goes.
 
 #include <cstdint>
 #include <map>
