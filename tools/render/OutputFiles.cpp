@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 
 namespace Render {
 
@@ -47,6 +48,13 @@ void OutputFiles::Discard() {
 bool SameFile(const std::string& a, const std::string& b) {
   struct stat sa, sb;
   return stat(a.c_str(), &sa) == 0 && stat(b.c_str(), &sb) == 0 && sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
+}
+
+bool SameDestination(const std::string& a, const std::string& b) {
+  if (SameFile(a, b)) return true;
+  std::error_code ea, eb;
+  const std::filesystem::path pa = std::filesystem::weakly_canonical(a, ea), pb = std::filesystem::weakly_canonical(b, eb);
+  return ea || eb ? a == b : pa == pb;
 }
 
 }  // namespace Render

@@ -32,5 +32,7 @@ class OutputFiles {
 
 // True when both paths name the same existing file.
 bool SameFile(const std::string& a, const std::string& b);
+// True when both paths lead to the same place, whether a file is there yet or not.
+bool SameDestination(const std::string& a, const std::string& b);
 
 }  // namespace Render

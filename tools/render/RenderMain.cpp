@@ -19,6 +19,7 @@
 #include "tools/render/LevelMeter.h"
 #include "tools/render/OutputFiles.h"
 #include "tools/render/RenderSettings.h"
+#include "tools/render/RidePlot.h"
 
 namespace {
 
@@ -39,6 +40,8 @@ const char kUsage[] =
     "  --save-state FILE    the state the render runs with\n"
     "  --save-program FILE  the same as a program file\n"
     "  --csv FILE           the two published gains (dB) at each 10 ms update\n"
+    "  --plot FILE.png      a picture of the ride: the input's and the output's short-term\n"
+    "                       level and both gains over time\n"
     "  --quiet              no progress display\n"
     "  --list               the parameters and the factory presets\n"
     "  --help               this text\n"
@@ -57,7 +60,7 @@ volatile std::sig_atomic_t gStop = 0;
 void OnSignal(int) { gStop = 1; }
 
 struct Options {
-  std::string input, output, sidechain, preset, loadState, loadProgram, saveState, saveProgram, csv;
+  std::string input, output, sidechain, preset, loadState, loadProgram, saveState, saveProgram, csv, plot;
   std::vector<std::string> settings;
   int block = 512;
   bool quiet = false;
@@ -103,6 +106,8 @@ bool ParseOptions(int argc, char** argv, Options* o, std::string* error) {
       if (!next(&o->saveProgram)) return false;
     } else if (a == "--csv") {
       if (!next(&o->csv)) return false;
+    } else if (a == "--plot") {
+      if (!next(&o->plot)) return false;
     } else if (a == "--block") {
       if (!next(&value)) return false;
       char* end = nullptr;
@@ -305,6 +310,29 @@ std::string LevelLine(const Render::LevelMeter& m) {
   return Db(m.MinDb()) + " .. " + Db(m.MaxDb()) + " dBFS, range " + Db(m.RangeDb()) + " dB";
 }
 
+// The outputs must not overwrite what is read, nor one another.
+bool CheckOutputs(const Options& o, std::string* error) {
+  const std::vector<std::pair<const std::string*, const char*>> outputs = {
+      {&o.output, "output"}, {&o.csv, "CSV"}, {&o.plot, "plot"}, {&o.saveState, "state"}, {&o.saveProgram, "program"}};
+  for (size_t i = 0; i < outputs.size(); ++i) {
+    const auto& [path, role] = outputs[i];
+    if (path->empty()) continue;
+    for (const std::string* read : {&o.input, &o.sidechain, &o.loadState, &o.loadProgram}) {
+      if (!read->empty() && Render::SameFile(*path, *read)) {
+        *error = std::string("the ") + role + " file \"" + *path + "\" is also an input";
+        return false;
+      }
+    }
+    for (size_t j = 0; j < i; ++j) {
+      if (!outputs[j].first->empty() && Render::SameDestination(*path, *outputs[j].first)) {
+        *error = std::string("the ") + role + " file \"" + *path + "\" is also the " + outputs[j].second + " file";
+        return false;
+      }
+    }
+  }
+  return true;
+}
+
 int Run(const Options& o) {
   std::string error;
   auto refuse = [&](const std::string& message) {
@@ -337,16 +365,7 @@ int Run(const Options& o) {
   }
   const bool withSideChain = sideFile || in.channels == 4;
 
-  // The outputs must not overwrite what is read.
-  const std::vector<std::pair<const std::string*, const char*>> outputs = {
-      {&o.output, "output"}, {&o.csv, "CSV"}, {&o.saveState, "state"}, {&o.saveProgram, "program"}};
-  for (const auto& [path, role] : outputs) {
-    for (const std::string* read : {&o.input, &o.sidechain, &o.loadState, &o.loadProgram}) {
-      if (!path->empty() && !read->empty() && Render::SameFile(*path, *read)) {
-        return refuse(std::string("the ") + role + " file \"" + *path + "\" is also an input");
-      }
-    }
-  }
+  if (!CheckOutputs(o, &error)) return refuse(error);
 
   auto plug = std::make_unique<VemtraCorvane>();
   plug->Start();
@@ -370,6 +389,12 @@ int Run(const Options& o) {
     close(fd);
     PlugString path(temporary.c_str());
     if (!plug->WritePresetFile(&path)) return refuse("cannot write \"" + o.saveProgram + "\"");
+  }
+  std::string plotTemporary;
+  if (!o.plot.empty()) {
+    const int fd = files.Create(o.plot, &plotTemporary, &error);
+    if (fd < 0) return refuse(error);
+    close(fd);
   }
   std::string csvTemporary;
   int csvFd = -1;
@@ -471,6 +496,14 @@ int Run(const Options& o) {
       ok = false;
     }
   }
+  if (ok && !o.plot.empty()) {
+    const Render::Ride ride{static_cast<double>(in.samplerate), in.frames, inLevel.Series(), outLevel.Series(), steps};
+    std::string why;
+    if (!Render::WriteRidePlot(plotTemporary, ride, &why)) {
+      error = "cannot write \"" + o.plot + "\": " + why;
+      ok = false;
+    }
+  }
   if (!ok) return refuse(error);
   if (!files.Commit(&error)) return refuse(error);
 
@@ -504,6 +537,7 @@ int Run(const Options& o) {
   }
   if (pcm && clipped > 0) std::printf("warning  %lld output samples clipped at full scale\n", clipped);
   if (!o.csv.empty()) std::printf("csv      %s: %zu rows\n", o.csv.c_str(), steps.size());
+  if (!o.plot.empty()) std::printf("plot     %s: %d x %d pixels\n", o.plot.c_str(), Render::kRidePlotWidth, Render::kRidePlotHeight);
   return 0;
 }
 
