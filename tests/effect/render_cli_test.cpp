@@ -5,16 +5,21 @@
 #include <sndfile.h>
 #include <sys/wait.h>
 
+#include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <limits>
+#include <memory>
 #include <set>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "drawing/lice_png.h"
 #include "effect_test_util.h"
+#include "tools/render/RidePlot.h"
 
 namespace fs = std::filesystem;
 using EffectTest::Effect;
@@ -24,6 +29,9 @@ namespace {
 
 constexpr int kRate = 44100;
 constexpr int kFrames = 66150;  // 1.5 s
+// Anti-aliased curves drawn over one another: the sum of the channel differences a curve's
+// pixel may show (the four curves' colours lie hundreds apart).
+constexpr int kColourTolerance = 60;
 
 struct Wav {
   int channels = 0, rate = 0;
@@ -138,6 +146,47 @@ std::string Slurp(const std::string& path) {
   return s.str();
 }
 
+// The CSV's rows of numbers, after checking its header.
+std::vector<std::vector<double>> ReadGainCsv(const std::string& path) {
+  std::ifstream csv(path);
+  std::string line;
+  std::getline(csv, line);
+  EXPECT_EQ(line, "time_s,frame,processor1_gain_db,processor2_gain_db");
+  std::vector<std::vector<double>> rows;
+  while (std::getline(csv, line)) {
+    std::vector<double> row;
+    std::stringstream s(line);
+    std::string cell;
+    while (std::getline(s, cell, ',')) row.push_back(std::stod(cell));
+    EXPECT_EQ(row.size(), 4u) << line;
+    if (row.size() == 4) rows.push_back(row);
+  }
+  return rows;
+}
+
+// The level of a whole file in dBFS, as a short-term level of a file shorter than its window.
+double WholeLevelDb(const Wav& w) {
+  double sum = 0.0;
+  for (size_t i = 0; i < w.Frames(); ++i) {
+    sum += double(w.samples[i * w.channels]) * w.samples[i * w.channels] +
+           double(w.samples[i * w.channels + 1]) * w.samples[i * w.channels + 1];
+  }
+  return 10.0 * std::log10(sum / (2.0 * w.Frames()));
+}
+
+// True when a pixel of the colour lies in column x within `reach` rows of y.
+bool ColourNear(LICE_IBitmap& bm, int x, double y, int reach, LICE_pixel colour) {
+  const int centre = static_cast<int>(std::lround(y));
+  for (int row = std::max(centre - reach, 0); row <= std::min(centre + reach, bm.GetHeight() - 1); ++row) {
+    const LICE_pixel p = bm.GetBits()[row * bm.GetRowSpan() + x];
+    if (std::abs(LICE_GETR(p) - LICE_GETR(colour)) + std::abs(LICE_GETG(p) - LICE_GETG(colour)) +
+            std::abs(LICE_GETB(p) - LICE_GETB(colour)) <= kColourTolerance) {
+      return true;
+    }
+  }
+  return false;
+}
+
 // A scratch folder per test, with the renderer run inside it.
 class RenderCli : public ::testing::Test {
  protected:
@@ -237,19 +286,7 @@ TEST_F(RenderCli, CsvHoldsTheGainsEveryTenMilliseconds) {
   ASSERT_TRUE(WriteWav(P("in.wav"), in));
   const Result r = Run({"--csv", P("gains.csv"), P("in.wav"), P("out.wav")});
   ASSERT_EQ(r.code, 0) << r.err;
-  std::ifstream csv(P("gains.csv"));
-  std::string line;
-  std::getline(csv, line);
-  EXPECT_EQ(line, "time_s,frame,processor1_gain_db,processor2_gain_db");
-  std::vector<std::vector<double>> rows;
-  while (std::getline(csv, line)) {
-    std::vector<double> row;
-    std::stringstream s(line);
-    std::string cell;
-    while (std::getline(s, cell, ',')) row.push_back(std::stod(cell));
-    ASSERT_EQ(row.size(), 4u) << line;
-    rows.push_back(row);
-  }
+  const std::vector<std::vector<double>> rows = ReadGainCsv(P("gains.csv"));
   ASSERT_EQ(rows.size(), static_cast<size_t>(kFrames / 441));
   for (size_t k = 0; k < rows.size(); ++k) {
     EXPECT_EQ(rows[k][1], 441.0 * k + 440.0);
@@ -262,6 +299,58 @@ TEST_F(RenderCli, CsvHoldsTheGainsEveryTenMilliseconds) {
   EXPECT_EQ(rows.back()[3], last[1]);
   EXPECT_NE(r.out.find("csv      " + P("gains.csv") + ": 150 rows"), std::string::npos) << r.out;
   EXPECT_LT(rows.back()[2], rows[rows.size() / 2 - 5][2]);  // the louder half is turned down
+}
+
+TEST_F(RenderCli, PlotDrawsEachCurveWhereTheCsvAndTheLevelsPutIt) {
+  const Wav in = TestInput(4);
+  ASSERT_TRUE(WriteWav(P("in.wav"), in));
+  // Processors that ride differently.
+  const Result r = Run({"--set", "Corvane Mode=Mid / Side", "--set", "Processor 2 reference=None", "--csv", P("gains.csv"),
+                        "--plot", P("ride.png"), P("in.wav"), P("out.wav")});
+  ASSERT_EQ(r.code, 0) << r.err;
+  std::unique_ptr<LICE_MemBitmap> picture(LICE_ReadPngFile(P("ride.png").c_str()));
+  ASSERT_NE(picture, nullptr);
+  ASSERT_EQ(picture->GetWidth(), Render::kRidePlotWidth);
+  ASSERT_EQ(picture->GetHeight(), Render::kRidePlotHeight);
+
+  Render::Ride ride;
+  ride.sampleRate = kRate;
+  ride.frames = kFrames;
+  const std::vector<std::vector<double>> rows = ReadGainCsv(P("gains.csv"));
+  for (const auto& row : rows) ride.gains.push_back({static_cast<long long>(row[1]), row[2], row[3]});
+  const double inputDb = WholeLevelDb(in), outputDb = WholeLevelDb(ReadWav(P("out.wav")));
+  ride.inputLevel = {{0.75, inputDb}};
+  ride.outputLevel = {{0.75, outputDb}};
+  const Render::RidePlotLayout layout = Render::LayOutRidePlot(ride);
+  // Higher values higher up, every gain inside its panel.
+  double lowest = 0.0, highest = 0.0;
+  for (const auto& row : rows) {
+    lowest = std::min({lowest, row[2], row[3]});
+    highest = std::max({highest, row[2], row[3]});
+  }
+  EXPECT_LT(layout.gains.Y(highest), layout.gains.Y(lowest));
+  EXPECT_GE(layout.gains.Y(highest), layout.gains.area.top);
+  EXPECT_LT(layout.gains.Y(lowest), layout.gains.area.bottom);
+
+  // Processor 1 is drawn wide under processor 2: both show where they coincide.
+  ASSERT_GE(rows.size(), 100u);
+  for (size_t k = 5; k + 5 < rows.size(); k += rows.size() / 9) {  // inside the frame
+    SCOPED_TRACE(rows[k][0]);
+    const int x = static_cast<int>(std::lround(layout.gains.X(rows[k][0])));
+    EXPECT_TRUE(ColourNear(*picture, x, layout.gains.Y(rows[k][2]), 3, Render::kProcessor1Colour));
+    EXPECT_TRUE(ColourNear(*picture, x, layout.gains.Y(rows[k][3]), 2, Render::kProcessor2Colour));
+  }
+  for (double seconds : {0.1, 0.7, 1.4}) {
+    const int x = static_cast<int>(std::lround(layout.levels.X(seconds)));
+    EXPECT_TRUE(ColourNear(*picture, x, layout.levels.Y(inputDb), 2, Render::kInputLevelColour));
+    EXPECT_TRUE(ColourNear(*picture, x, layout.levels.Y(outputDb), 2, Render::kOutputLevelColour));
+  }
+  // Away from its place a curve's colour is absent.
+  const int x = static_cast<int>(std::lround(layout.levels.X(0.7)));
+  EXPECT_FALSE(ColourNear(*picture, x, layout.levels.Y(inputDb) + 20, 2, Render::kInputLevelColour));
+  const std::vector<double>& mid = rows[rows.size() / 2];
+  EXPECT_FALSE(ColourNear(*picture, static_cast<int>(std::lround(layout.gains.X(mid[0]))), layout.gains.Y(mid[2]) - 20, 2,
+                          Render::kProcessor1Colour));
 }
 
 TEST_F(RenderCli, StateAndProgramFilesRoundTrip) {
@@ -334,6 +423,9 @@ TEST_F(RenderCli, RefusesBadInputLeavingNothingBehind) {
       {{"--load-program", P("short.bin"), in, out}, "program file"},
       {{in, in}, "is also an input"},
       {{"--csv", in, in, out}, "is also an input"},
+      {{"--plot", in, in, out}, "is also an input"},
+      {{"--plot", out, in, out}, "the plot file \"" + out + "\" is also the output file"},
+      {{"--plot", P("no/such/folder/ride.png"), in, out}, "cannot write \"" + P("no/such/folder/ride.png")},
       {{in, P("no/such/folder/out.wav")}, "cannot write"},
   };
   const std::set<std::string> before = Files();
