@@ -86,7 +86,7 @@ PlotAxis NiceAxis(double lo, double hi, double minSpan, int maxTicks) {
     hi = mid + minSpan / 2;
   }
   double step = 0;
-  for (double decade = 1e-3; step == 0 && decade < 1e12; decade *= 10) {
+  for (double decade = 1e-6; step == 0 && decade < 1e12; decade *= 10) {
     for (double m : {1.0, 2.0, 5.0}) {
       if (step == 0 && (hi - lo) / (m * decade) <= maxTicks) step = m * decade;
     }
@@ -114,7 +114,7 @@ std::string TickText(double value, double step, bool sign) {
 
 PlotAxis TimeAxis(const Ride& ride) {
   const double seconds = ride.sampleRate > 0 ? static_cast<double>(ride.frames) / ride.sampleRate : 0.0;
-  const double hi = std::max(seconds, 0.01);
+  const double hi = seconds > 0 ? seconds : 1.0;
   return {0.0, hi, NiceAxis(0.0, hi, 0.0, 12).step};
 }
 
