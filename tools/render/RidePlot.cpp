@@ -298,7 +298,7 @@ void DrawRidePlot(const Ride& ride, LICE_IBitmap* bm) {
   DrawLevelCurve(bm, layout.levels, ride.inputLevel, input);
   DrawLevelCurve(bm, layout.levels, ride.outputLevel, output);
   DrawFrame(bm, layout.levels.area);
-  DrawHeader(bm, fonts, layout.levels.area, "Short-term level", "Level (dBFS)", {input, output});
+  DrawHeader(bm, fonts, layout.levels.area, "Short-term level (3 s windows)", "Level (dBFS)", {input, output});
 
   const Curve gain1{"Processor 1", kProcessor1Colour, kWideGain}, gain2{"Processor 2", kProcessor2Colour, kNarrowCurve};
   DrawGrid(bm, fonts, layout.gains, true, true);
