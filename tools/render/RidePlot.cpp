@@ -4,10 +4,8 @@
 #include "tools/render/RidePlot.h"
 
 #include <algorithm>
-#include <climits>
 #include <cmath>
 #include <cstdio>
-#include <memory>
 
 #include "drawing/lice_draw.h"
 #include "drawing/lice_text.h"
@@ -116,15 +114,6 @@ PlotAxis TimeAxis(const Ride& ride) {
   const double seconds = ride.sampleRate > 0 ? static_cast<double>(ride.frames) / ride.sampleRate : 0.0;
   const double hi = seconds > 0 ? seconds : 1.0;
   return {0.0, hi, NiceAxis(0.0, hi, 0.0, 12).step};
-}
-
-template <class Each>
-void ForEachLevel(const Ride& ride, Each each) {
-  for (const auto* series : {&ride.inputLevel, &ride.outputLevel}) {
-    for (const LevelPoint& p : *series) {
-      if (!std::isnan(p.db)) each(p.db);
-    }
-  }
 }
 
 // Draws a curve `width` pixels wide. Points that share a pixel column become a vertical stroke from
@@ -269,11 +258,17 @@ RidePlotLayout LayOutRidePlot(const Ride& ride) {
   const PlotAxis time = TimeAxis(ride);
 
   double lo = HUGE_VAL, hi = -HUGE_VAL;
-  ForEachLevel(ride, [&](double db) {
-    lo = std::min(lo, db);
-    hi = std::max(hi, db);
-  });
-  if (lo > hi) lo = -60, hi = 0;  // silence throughout
+  for (const auto* series : {&ride.inputLevel, &ride.outputLevel}) {
+    for (const LevelPoint& p : *series) {
+      if (std::isnan(p.db)) continue;
+      lo = std::min(lo, p.db);
+      hi = std::max(hi, p.db);
+    }
+  }
+  if (lo > hi) {  // silence throughout
+    lo = -60;
+    hi = 0;
+  }
   layout.levels = {kLevelArea, time, NiceAxis(lo - 2, hi + 2, 20, 8)};
 
   lo = 0, hi = 0;
