@@ -265,11 +265,8 @@ RidePlotLayout LayOutRidePlot(const Ride& ride) {
       hi = std::max(hi, p.db);
     }
   }
-  if (lo > hi) {  // silence throughout
-    lo = -60;
-    hi = 0;
-  }
-  layout.levels = {kLevelArea, time, NiceAxis(lo - 2, hi + 2, 20, 8)};
+  const PlotAxis silence = {-60, 0, 10};
+  layout.levels = {kLevelArea, time, lo <= hi ? NiceAxis(lo - 2, hi + 2, 20, 8) : silence};
 
   lo = 0, hi = 0;
   for (const GainUpdate& u : ride.gains) {
