@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Shows the rider at work without bringing a file: installs what is missing, builds the offline
 # renderer natively, generates a demo input (a speech-like voice jumping 10 dB up and down every
-# 8 s, with a steady voice as side chain) and renders it with a factory preset.
+# 8 s, with a steady voice as side chain), renders it with a factory preset and draws the ride.
 set -euo pipefail
 ROOT="$(cd "$(dirname "$0")/.." && pwd)"
 BUILD="$ROOT/build/demo"
@@ -19,5 +19,6 @@ cmake --build "$BUILD" -j"$(nproc)" --target corvane_render corvane_demo_input >
 mkdir -p "$OUT"
 "$BUILD/tools/render/corvane_demo_input" "$OUT/input.wav"
 echo "demo: rendering with the factory preset \"$PRESET\""
-"$BUILD/tools/render/corvane_render" --preset "$PRESET" --csv "$OUT/gains.csv" "$OUT/input.wav" "$OUT/output.wav"
-echo "demo: input, output and the gains every 10 ms are in $OUT"
+"$BUILD/tools/render/corvane_render" --preset "$PRESET" --csv "$OUT/gains.csv" --plot "$OUT/ride.png" \
+  "$OUT/input.wav" "$OUT/output.wav"
+echo "demo: input, output, the gains every 10 ms and a picture of the ride (ride.png) are in $OUT"
