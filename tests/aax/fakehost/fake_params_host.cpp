@@ -277,9 +277,9 @@ HostString::HostString() : HostString(std::string()) {}
 HostString::HostString(const std::string& initial, uint32_t limit)
     : table(kStringTable), text(initial), maxLength(limit) {}
 
-HostChunk::HostChunk(uint32_t dataSize)
-    : capacity(dataSize), bytes(kHeader + dataSize + kGuard, 0xCD) {
-  std::memset(bytes.data(), 0, kHeader);
+HostChunk::HostChunk(uint32_t dataSize) : capacity(dataSize) {
+  bytes.resize(kHeader, 0);
+  bytes.resize(kHeader + capacity + kGuard, 0xCD);
   const int32_t size = static_cast<int32_t>(dataSize);
   std::memcpy(bytes.data(), &size, sizeof(size));
 }
