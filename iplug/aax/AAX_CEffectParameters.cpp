@@ -351,7 +351,7 @@ AAX_Result ACF_CALLTYPE AAX_CEffectParameters::ApplyHostValue(const char* id, do
   return WithParameter(mParameterManager, id, [&](AAX_IParameter& parameter) {
     parameter.ApplyNormalized(value);
     const AAX_Result dirty = mPacketDispatcher.SetDirty(id);
-    ++mChangeCount;
+    IncrementChangeCount();
     return dirty;
   });
 }

@@ -100,8 +100,9 @@ class AAX_CEffectParameters : public AAX_IEffectParameters {
   ParameterManager& Parameters() { return mParameterManager; }
   const ParameterManager& Parameters() const { return mParameterManager; }
   PacketDispatcher& Packets() { return mPacketDispatcher; }
-  // Tells the host that the state changed.
-  void IncrementChangeCount() { ++mChangeCount; }
+  // Tells the host that the state changed. After the largest count it starts again at 0, so a
+  // long automated session neither overflows nor stops reporting changes.
+  void IncrementChangeCount() { mChangeCount = mChangeCount == INT32_MAX ? 0 : mChangeCount + 1; }
   int32_t DefaultChunkParameterCount() const { return mDefaultChunkParameterCount; }
 
  private:
