@@ -118,7 +118,7 @@ class AAX_CEffectParameters : public AAX_IEffectParameters {
   int32_t mDefaultChunkParameterCount = 0;
   PacketDispatcher mPacketDispatcher;
   ParameterManager mParameterManager;
-  std::set<std::string> mExcludedIds;
+  std::set<std::string, std::less<>> mExcludedIds;
   AAX_VController* mController = nullptr;
   AAX_VTransport* mTransport = nullptr;
   AAX_VAutomationDelegate* mAutomation = nullptr;
