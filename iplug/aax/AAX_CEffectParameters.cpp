@@ -1,5 +1,5 @@
 // The effect-parameters base: instance start and stop, the per-parameter slots the host calls,
-// and the default state chunk 'elck' built from and read back into the parameters.
+// gestures, host changes and the fixed answers of the slots this module does not serve.
 
 #include "iplug/aax/AAX_CEffectParameters.h"
 
@@ -26,9 +26,7 @@ void SetHostText(AAX_IString* out, std::string_view text) {
   out->Set(std::string(text.substr(0, room < text.size() ? room : text.size())).c_str());
 }
 
-void SetHostString(AAX_IString* out, const AAX_CString& text) {
-  SetHostText(out, std::string_view(text.Get(), text.Length()));
-}
+std::string_view ViewOf(const AAX_CString& text) { return {text.Get(), text.Length()}; }
 
 // A host text is read no further than the length the host gives for it.
 AAX_CString TextOfHost(const AAX_IString& text) {
@@ -188,7 +186,7 @@ AAX_Result ACF_CALLTYPE AAX_CEffectParameters::QueryName(const char* id, AAX_ISt
   return AAX_GuardSlot([&] {
     if (!out) return AAX_ERROR_INVALID_STRING_CONVERSION;
     const AAX_IParameter* parameter = mParameterManager.FindParameter(id);
-    SetHostString(out, parameter ? parameter->GetName() : AAX_CString());
+    SetHostText(out, parameter ? ViewOf(parameter->GetName()) : std::string_view());
     return AAX_Result(0);
   });
 }
@@ -290,7 +288,7 @@ AAX_Result ACF_CALLTYPE AAX_CEffectParameters::NormalizedToText(const char* id, 
   return WithParameter(mParameterManager, id, [&](AAX_IParameter& parameter) {
     AAX_CString text;
     const bool converted = parameter.TextFromNormalized(normalized, maxChars, text);
-    SetHostString(out, text);
+    SetHostText(out, ViewOf(text));
     return converted ? AAX_Result(0) : AAX_ERROR_INVALID_STRING_CONVERSION;
   });
 }
@@ -301,7 +299,7 @@ AAX_Result ACF_CALLTYPE AAX_CEffectParameters::QueryValueText(const char* id, AA
   return WithParameter(mParameterManager, id, [&](AAX_IParameter& parameter) {
     AAX_CString text;
     const bool converted = parameter.GetValueText(maxChars, text);
-    SetHostString(out, text);
+    SetHostText(out, ViewOf(text));
     return converted ? AAX_Result(0) : AAX_ERROR_INVALID_STRING_CONVERSION;
   });
 }

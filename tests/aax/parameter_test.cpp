@@ -192,12 +192,11 @@ TEST(AAXPacketDispatcher, PostsEachDirtyPacketOnceAndKeepsTheFirstFailure) {
   dispatcher.RegisterPacket("b", 8, 1, std::make_unique<MarkHandler>());
   dispatcher.SetDirty("a");
   dispatcher.SetDirty("b");
-  host.controller.postResult = -5;
+  host.controller.postResults = {-5, 0};
   EXPECT_EQ(-5, dispatcher.Dispatch());
   ASSERT_EQ(2u, host.controller.packets.size());
   EXPECT_EQ(7u, host.controller.packets[0].field);
   EXPECT_EQ('b', host.controller.packets[1].data[0]);
-  host.controller.postResult = 0;
   EXPECT_EQ(0, dispatcher.Dispatch());
   EXPECT_EQ(2u, host.controller.packets.size());
 }

@@ -94,7 +94,10 @@ int32_t FAKEHOST_CALL PostPacket(Face* self, uint32_t field, const void* data, u
   auto& c = Owner<FakeController>(self);
   const auto* bytes = static_cast<const uint8_t*>(data);
   c.packets.push_back({field, std::vector<uint8_t>(bytes, bytes + size)});
-  return c.postResult;
+  if (c.postResults.empty()) return 0;
+  const int32_t result = c.postResults.front();
+  c.postResults.erase(c.postResults.begin());
+  return result;
 }
 
 void* const kControllerTable[] = {

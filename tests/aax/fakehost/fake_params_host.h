@@ -106,7 +106,7 @@ class FakeController : public HostObject {
     std::vector<uint8_t> data;
   };
   std::vector<Packet> packets;
-  int32_t postResult = 0;
+  std::vector<int32_t> postResults;  // answers to the next posts, in order; then 0
 };
 
 class FakeAutomation : public HostObject {
