@@ -109,6 +109,14 @@ TEST_F(HostedInstance, HostFindsTheParametersByIdentifierIndexAndName) {
   EXPECT_EQ(kUnknownId, Call(kQueryNormalized, "9", &value));
 }
 
+TEST_F(HostedInstance, UnterminatedHostIdentifierIsReadNoFurtherThanAnIdentifierReaches) {
+  std::vector<char> id(32, '1');  // no terminator: the next byte is outside the buffer
+  double value = 0;
+  int32_t index = 0;
+  EXPECT_EQ(kUnknownId, Call(kQueryNormalized, static_cast<const char*>(id.data()), &value));
+  EXPECT_EQ(kUnknownId, Call(kLookUpIndex, static_cast<const char*>(id.data()), &index));
+}
+
 TEST_F(HostedInstance, ShortNameIsTheLongestLineThatFitsAndNoTextPassesTheHostsLimit) {
   const std::pair<int32_t, const char*> cases[] = {{4, "ABCD"}, {3, "E"}, {2, "E"}, {0, ""}};
   for (const auto& [limit, expected] : cases) {
