@@ -1,5 +1,6 @@
 // The fake host's controller, transport and view container answer the module's proxies at the
-// host's operation numbers, with the values a test scripts.
+// host's operation numbers, with the values a test scripts; what the parameter side does not
+// serve reaches the registration side.
 
 #include <gtest/gtest.h>
 
@@ -58,6 +59,19 @@ TEST(FakeParamsHost, ViewContainerGivesItsWindowAndRecordsSizes) {
   ASSERT_EQ(1u, view.sizes.size());
   EXPECT_EQ(500.f, view.sizes[0].first);
   EXPECT_EQ(800.f, view.sizes[0].second);
+}
+
+TEST(FakeParamsHost, QueriesItDoesNotServeReachTheRegistrationSidesContext) {
+  aaxfake::FakeRegistrationHost registration;
+  fakehost::FakeParamsHost host;
+  host.fallback = registration.Context();
+  {
+    AAX_VHostServices services(static_cast<IACFUnknown*>(host.Interface()));
+    EXPECT_EQ(0, services.Trace(3, "through the fallback"));
+  }
+  ASSERT_EQ(1u, registration.traces.size());
+  EXPECT_EQ("through the fallback", registration.traces[0].text);
+  EXPECT_TRUE(host.Balanced());
 }
 
 }  // namespace

@@ -7,7 +7,6 @@
 
 namespace fakehost {
 
-const Guid kIUnknown = {0x00000000, 0x0000, 0x0000, {0xC0, 0, 0, 0, 0, 0, 0, 0x46}};
 const Guid kController = {
     0x9D5E3E3D, 0x52DC, 0x5EFB, {0x20, 0x18, 0xDE, 0x1D, 0xE2, 0xE6, 0x3F, 0x4E}};
 const Guid kController2 = {
@@ -20,16 +19,10 @@ const Guid kTransport2 = {
     0x203CBD9F, 0x982C, 0x4FE6, {0xA8, 0x27, 0x07, 0x48, 0x02, 0x57, 0xAE, 0xC3}};
 const Guid kViewContainer = {
     0x22DA0BBC, 0xD550, 0x4D5E, {0x8C, 0xC6, 0x73, 0x44, 0x83, 0xB8, 0x83, 0x7F}};
-const Guid kHostServices = {
-    0x96D42C2D, 0xEBBC, 0x41EF, {0xB0, 0xAB, 0x99, 0x91, 0xA0, 0xED, 0x0C, 0xCA}};
 const Guid kEffectParameters = {
     0x964E333D, 0x334C, 0x533F, {0xC2, 0xC7, 0x38, 0x34, 0xC3, 0xC2, 0x3E, 0x3E}};
 const Guid kEffectParameters2 = {
     0xF1F47D06, 0x308F, 0x4CC5, {0x9C, 0x7C, 0x50, 0xA8, 0x3F, 0x8A, 0xB8, 0x13}};
-
-bool operator==(const Guid& a, const Guid& b) {
-  return a.d1 == b.d1 && a.d2 == b.d2 && a.d3 == b.d3 && std::memcmp(a.d4, b.d4, 8) == 0;
-}
 
 namespace {
 
@@ -47,10 +40,9 @@ int32_t FAKEHOST_CALL QueryInterface(Face* self, const Guid* iid, void** out) {
   HostObject& object = *self->owner;
   if (auto* context = dynamic_cast<FakeParamsHost*>(&object)) {
     if (context->Serve(*iid, out)) return 0;
-    if (context->fallback)
-      return CallSlot<int32_t>(context->fallback->Interface(), 0, iid, out);
+    if (context->fallback) return CallSlot<int32_t>(context->fallback, 0, iid, out);
   }
-  if (*iid == kIUnknown || object.Answers(*iid)) {
+  if (*iid == aaxfake::kUnknownIid || object.Answers(*iid)) {
     *out = &object.face;
     ++object.refs;
     return 0;
@@ -192,14 +184,6 @@ void* const kViewContainerTable[] = {
     FAKEHOST_UNKNOWN, fn(Unexpected<3>), fn(GetNativeView), fn(Unexpected<5>), fn(SetViewSize),
     fn(Unexpected<7>), fn(Unexpected<8>), fn(Unexpected<9>)};
 
-// ---- host services
-int32_t FAKEHOST_CALL Trace(Face* self, int32_t priority, const char* text) {
-  Owner<FakeHostServices>(self).traces.emplace_back(priority, text);
-  return 0;
-}
-
-void* const kHostServicesTable[] = {FAKEHOST_UNKNOWN, fn(Unexpected<3>), fn(Trace)};
-
 void* const kContextTable[] = {FAKEHOST_UNKNOWN};
 
 // ---- host string: plain member calls
@@ -254,9 +238,6 @@ bool FakeTransport::Answers(const Guid& iid) const {
 
 FakeViewContainer::FakeViewContainer() : HostObject(kViewContainerTable) {}
 bool FakeViewContainer::Answers(const Guid& iid) const { return iid == kViewContainer; }
-
-FakeHostServices::FakeHostServices() : HostObject(kHostServicesTable) {}
-bool FakeHostServices::Answers(const Guid& iid) const { return iid == kHostServices; }
 
 FakeParamsHost::FakeParamsHost() : HostObject(kContextTable) {}
 bool FakeParamsHost::Answers(const Guid&) const { return false; }

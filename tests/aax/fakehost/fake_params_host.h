@@ -1,8 +1,8 @@
 #pragma once
 // The parameter-side pieces of a fake AAX host, written from the host's identifiers and
 // operation numbers alone (no module header): a host context that answers the controller,
-// automation and transport queries, those three host objects, a view container, host services,
-// host-made strings, and a way to call a plug-in interface by operation number as a host does.
+// automation and transport queries, those three host objects, a view container, host-made
+// strings and chunk records, and a way to call a plug-in interface by operation number as a host does.
 // Every object is a table pointer followed by data, its operations take the object first with
 // the host's calling convention, so a wrong slot or identifier in the module cannot hide behind
 // the module's own declarations. The test owns every object; reference counts only show balance.
@@ -10,6 +10,8 @@
 #include <cstdint>
 #include <string>
 #include <vector>
+
+#include "fake_registration_host.h"
 
 #if defined(_WIN32) && !defined(_WIN64)
 #define FAKEHOST_CALL __stdcall
@@ -21,27 +23,20 @@
 
 namespace fakehost {
 
-struct Guid {
-  uint32_t d1;
-  uint16_t d2;
-  uint16_t d3;
-  uint8_t d4[8];
-};
-bool operator==(const Guid& a, const Guid& b);
+// Identifiers and answers shared with the registration side of the fake host.
+using aaxfake::Guid;
+using aaxfake::kNoInterface;
+constexpr int32_t kUnexpected = aaxfake::kUnusedSlot;  // what an operation the module should
+                                                       // not call answers
 
-extern const Guid kIUnknown;
 extern const Guid kController;       // {9D5E3E3D-52DC-5EFB-2018-DE1DE2E63F4E}
 extern const Guid kController2;      // {4C59AA0E-D7C0-4205-8B6C-32468D42D202}
 extern const Guid kAutomation;       // {9D5E3D3D-42DC-5EFA-2217-EEE2E8E53E2E}
 extern const Guid kTransport;        // {5CEE4EF4-6337-4359-B63B-FE58DC36543A}
 extern const Guid kTransport2;       // {203CBD9F-982C-4FE6-A827-07480257AEC3}
 extern const Guid kViewContainer;    // {22DA0BBC-D550-4D5E-8CC6-734483B8837F}
-extern const Guid kHostServices;     // {96D42C2D-EBBC-41EF-B0AB-9991A0ED0CCA}
 extern const Guid kEffectParameters;  // {964E333D-334C-533F-C2C7-3834C3C23E3E}
 extern const Guid kEffectParameters2;  // {F1F47D06-308F-4CC5-9C7C-50A83F8AB813}
-
-constexpr int32_t kNoInterface = static_cast<int32_t>(0x80000004u);
-constexpr int32_t kUnexpected = -1;  // what an operation the module should not call answers
 
 // Operation numbers of the effect-parameters interface, as a host calls them.
 enum EffectParametersSlot : int {
@@ -147,16 +142,9 @@ class FakeViewContainer : public HostObject {
   std::vector<std::pair<float, float>> sizes;  // {vertical, horizontal} as set by the module
 };
 
-class FakeHostServices : public HostObject {
- public:
-  FakeHostServices();
-  bool Answers(const Guid& iid) const override;
-  std::vector<std::pair<int32_t, std::string>> traces;
-};
-
 // The host context an effect-parameters object is started with. Each of the three objects can
-// be withheld; other identifiers go to the fallback context (for example one that also serves
-// the component factory), else they are refused.
+// be withheld; other identifiers go to the fallback context (for example the registration
+// side's, which serves the component factory), else they are refused.
 class FakeParamsHost : public HostObject {
  public:
   FakeParamsHost();
@@ -170,7 +158,7 @@ class FakeParamsHost : public HostObject {
   bool withController = true;
   bool withAutomation = true;
   bool withTransport = true;
-  HostObject* fallback = nullptr;
+  void* fallback = nullptr;  // a host context, as a module sees it
   // Whether every reference the module took on the context and its objects was given back.
   bool Balanced() const;
 };
