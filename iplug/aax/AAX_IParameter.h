@@ -1,7 +1,8 @@
 #pragma once
 // One automatable host parameter as the effect-parameters object sees it: identity, names,
 // steps, normalized and real values, text conversions and the link to the host's automation.
-// Module-side only; the host never calls through this table.
+// Module-side: the host is handed a parameter only as an opaque pointer and calls nothing
+// through this table, so it may keep its virtual destructor.
 
 #include <cstdint>
 
