@@ -73,6 +73,14 @@ AAX_Result WithParameter(const ParameterManager& parameters, const char* id, Bod
 
 }  // namespace
 
+void (*AAX_CEffectParameters::sHostMisbehaviour)(const char*, const char*) = nullptr;
+
+AAX_Result AAX_CEffectParameters::Refuse(const char* operation, const char* what,
+                                         AAX_Result result) {
+  if (sHostMisbehaviour) sHostMisbehaviour(operation, what);
+  return result;
+}
+
 AAX_CEffectParameters::AAX_CEffectParameters() = default;
 
 AAX_CEffectParameters::~AAX_CEffectParameters() { StopAndRelease(); }
@@ -151,14 +159,14 @@ AAX_Result ACF_CALLTYPE AAX_CEffectParameters::HandleNotification(AAX_CTypeID ty
 }
 
 AAX_Result ACF_CALLTYPE AAX_CEffectParameters::CountParameters(int32_t* count) const {
-  if (!count) return AAX_ERROR_NULL_OBJECT;
+  if (!count) return RefuseNull("CountParameters");
   *count = mParameterManager.Count();
   return 0;
 }
 
 AAX_Result ACF_CALLTYPE AAX_CEffectParameters::QueryBypassIdentifier(AAX_IString* id) const {
   return AAX_GuardSlot([&] {
-    if (!id) return AAX_ERROR_INVALID_STRING_CONVERSION;
+    if (!id) return RefuseNoString("QueryBypassIdentifier");
     const bool present = mParameterManager.FindParameter(kAAXMasterBypassId) != nullptr;
     SetHostText(id, present ? kAAXMasterBypassId : "");
     return AAX_Result(0);
@@ -166,7 +174,7 @@ AAX_Result ACF_CALLTYPE AAX_CEffectParameters::QueryBypassIdentifier(AAX_IString
 }
 
 AAX_Result ACF_CALLTYPE AAX_CEffectParameters::QueryAutomatable(const char* id, bool* out) const {
-  if (!out) return AAX_ERROR_NULL_OBJECT;
+  if (!out) return RefuseNull("QueryAutomatable");
   *out = false;
   return WithParameter(mParameterManager, id, [&](AAX_IParameter& parameter) {
     *out = parameter.IsAutomatable();
@@ -175,7 +183,7 @@ AAX_Result ACF_CALLTYPE AAX_CEffectParameters::QueryAutomatable(const char* id, 
 }
 
 AAX_Result ACF_CALLTYPE AAX_CEffectParameters::QueryStepCount(const char* id, int32_t* out) const {
-  if (!out) return AAX_ERROR_NULL_OBJECT;
+  if (!out) return RefuseNull("QueryStepCount");
   return WithParameter(mParameterManager, id, [&](AAX_IParameter& parameter) {
     *out = static_cast<int32_t>(parameter.GetStepCount());
     return *out < 0 ? AAX_ERROR_NEGATIVE_STEP_COUNT : AAX_Result(0);
@@ -184,7 +192,7 @@ AAX_Result ACF_CALLTYPE AAX_CEffectParameters::QueryStepCount(const char* id, in
 
 AAX_Result ACF_CALLTYPE AAX_CEffectParameters::QueryName(const char* id, AAX_IString* out) const {
   return AAX_GuardSlot([&] {
-    if (!out) return AAX_ERROR_INVALID_STRING_CONVERSION;
+    if (!out) return RefuseNoString("QueryName");
     const AAX_IParameter* parameter = mParameterManager.FindParameter(id);
     SetHostText(out, parameter ? ViewOf(parameter->GetName()) : std::string_view());
     return AAX_Result(0);
@@ -194,7 +202,7 @@ AAX_Result ACF_CALLTYPE AAX_CEffectParameters::QueryName(const char* id, AAX_ISt
 AAX_Result ACF_CALLTYPE AAX_CEffectParameters::QueryShortName(const char* id, AAX_IString* out,
                                                               int32_t maxChars) const {
   return AAX_GuardSlot([&] {
-    if (!out) return AAX_ERROR_INVALID_STRING_CONVERSION;
+    if (!out) return RefuseNoString("QueryShortName");
     const AAX_IParameter* parameter = mParameterManager.FindParameter(id);
     if (!parameter) {
       SetHostText(out, "");
@@ -210,7 +218,7 @@ AAX_Result ACF_CALLTYPE AAX_CEffectParameters::QueryShortName(const char* id, AA
 
 AAX_Result ACF_CALLTYPE AAX_CEffectParameters::QueryDefaultNormalized(const char* id,
                                                                       double* out) const {
-  if (!out) return AAX_ERROR_NULL_OBJECT;
+  if (!out) return RefuseNull("QueryDefaultNormalized");
   return WithParameter(mParameterManager, id, [&](AAX_IParameter& parameter) {
     *out = parameter.GetNormalizedDefault();
     return AAX_Result(0);
@@ -226,7 +234,7 @@ AAX_Result ACF_CALLTYPE AAX_CEffectParameters::ChangeDefaultNormalized(const cha
 }
 
 AAX_Result ACF_CALLTYPE AAX_CEffectParameters::QueryParamType(const char* id, int32_t* out) const {
-  if (!out) return AAX_ERROR_NULL_OBJECT;
+  if (!out) return RefuseNull("QueryParamType");
   return WithParameter(mParameterManager, id, [&](AAX_IParameter& parameter) {
     *out = parameter.GetParamType();
     return AAX_Result(0);
@@ -235,7 +243,7 @@ AAX_Result ACF_CALLTYPE AAX_CEffectParameters::QueryParamType(const char* id, in
 
 AAX_Result ACF_CALLTYPE AAX_CEffectParameters::QueryOrientation(const char* id,
                                                                 int32_t* out) const {
-  if (!out) return AAX_ERROR_NULL_OBJECT;
+  if (!out) return RefuseNull("QueryOrientation");
   return WithParameter(mParameterManager, id, [&](AAX_IParameter& parameter) {
     *out = parameter.GetOrientation();
     return AAX_Result(0);
@@ -244,13 +252,13 @@ AAX_Result ACF_CALLTYPE AAX_CEffectParameters::QueryOrientation(const char* id,
 
 AAX_Result ACF_CALLTYPE AAX_CEffectParameters::LookUpParameter(const char* id,
                                                                AAX_IParameter** out) const {
-  if (!out) return AAX_ERROR_NULL_OBJECT;
+  if (!out) return RefuseNull("LookUpParameter");
   *out = mParameterManager.FindParameter(id);
   return *out ? 0 : AAX_ERROR_INVALID_PARAMETER_ID;
 }
 
 AAX_Result ACF_CALLTYPE AAX_CEffectParameters::LookUpIndex(const char* id, int32_t* out) const {
-  if (!out) return AAX_ERROR_NULL_OBJECT;
+  if (!out) return RefuseNull("LookUpIndex");
   *out = mParameterManager.IndexOf(id);
   return *out < 0 ? AAX_ERROR_INVALID_PARAMETER_ID : 0;
 }
@@ -258,7 +266,7 @@ AAX_Result ACF_CALLTYPE AAX_CEffectParameters::LookUpIndex(const char* id, int32
 AAX_Result ACF_CALLTYPE AAX_CEffectParameters::LookUpIdentifier(int32_t index,
                                                                 AAX_IString* out) const {
   return AAX_GuardSlot([&] {
-    if (!out) return AAX_ERROR_INVALID_STRING_CONVERSION;
+    if (!out) return RefuseNoString("LookUpIdentifier");
     const AAX_IParameter* parameter = mParameterManager.ParameterAt(index);
     SetHostText(out, parameter ? AAX_IdentifierView(parameter->GetIdentifier()) : "");
     return parameter ? AAX_Result(0) : AAX_ERROR_INVALID_PARAMETER_ID;
@@ -273,7 +281,7 @@ AAX_Result ACF_CALLTYPE AAX_CEffectParameters::Reserved19(const char*, int32_t,
 
 AAX_Result ACF_CALLTYPE AAX_CEffectParameters::TextToNormalized(const char* id, double* out,
                                                                 const AAX_IString* text) const {
-  if (!out || !text) return AAX_ERROR_INVALID_STRING_CONVERSION;
+  if (!out || !text) return RefuseNoString("TextToNormalized");
   return WithParameter(mParameterManager, id, [&](AAX_IParameter& parameter) {
     return parameter.NormalizedFromText(TextOfHost(*text), *out)
                ? AAX_Result(0)
@@ -284,7 +292,7 @@ AAX_Result ACF_CALLTYPE AAX_CEffectParameters::TextToNormalized(const char* id, 
 AAX_Result ACF_CALLTYPE AAX_CEffectParameters::NormalizedToText(const char* id, double normalized,
                                                                 AAX_IString* out,
                                                                 int32_t maxChars) const {
-  if (!out) return AAX_ERROR_INVALID_STRING_CONVERSION;
+  if (!out) return RefuseNoString("NormalizedToText");
   return WithParameter(mParameterManager, id, [&](AAX_IParameter& parameter) {
     AAX_CString text;
     const bool converted = parameter.TextFromNormalized(normalized, maxChars, text);
@@ -295,7 +303,7 @@ AAX_Result ACF_CALLTYPE AAX_CEffectParameters::NormalizedToText(const char* id, 
 
 AAX_Result ACF_CALLTYPE AAX_CEffectParameters::QueryValueText(const char* id, AAX_IString* out,
                                                               int32_t maxChars) const {
-  if (!out) return AAX_ERROR_INVALID_STRING_CONVERSION;
+  if (!out) return RefuseNoString("QueryValueText");
   return WithParameter(mParameterManager, id, [&](AAX_IParameter& parameter) {
     AAX_CString text;
     const bool converted = parameter.GetValueText(maxChars, text);
@@ -305,7 +313,7 @@ AAX_Result ACF_CALLTYPE AAX_CEffectParameters::QueryValueText(const char* id, AA
 }
 
 AAX_Result ACF_CALLTYPE AAX_CEffectParameters::QueryNormalized(const char* id, double* out) const {
-  if (!out) return AAX_ERROR_NULL_OBJECT;
+  if (!out) return RefuseNull("QueryNormalized");
   return WithParameter(mParameterManager, id, [&](AAX_IParameter& parameter) {
     *out = parameter.GetNormalized();
     return AAX_Result(0);
@@ -369,25 +377,25 @@ AAX_Result ACF_CALLTYPE AAX_CEffectParameters::DispatchPackets() {
 
 AAX_Result ACF_CALLTYPE AAX_CEffectParameters::GetInstanceField(int32_t, void* out,
                                                                 uint32_t size) const {
-  if (size && !out) return AAX_ERROR_NULL_OBJECT;
+  if (size && !out) return RefuseNull("GetInstanceField");
   if (size) std::memset(out, 0, size);
   return 0;
 }
 
 AAX_Result ACF_CALLTYPE AAX_CEffectParameters::CountChunks(int32_t* count) const {
-  if (!count) return AAX_ERROR_NULL_OBJECT;
+  if (!count) return RefuseNull("CountChunks");
   *count = 1;
   return 0;
 }
 
 AAX_Result ACF_CALLTYPE AAX_CEffectParameters::ChunkIdAt(int32_t index, AAX_CTypeID* id) const {
-  if (!id) return AAX_ERROR_NULL_OBJECT;
+  if (!id) return RefuseNull("ChunkIdAt");
   *id = index == 0 ? kAAXDefaultChunkId : 0;
   return index == 0 ? 0 : AAX_ERROR_INVALID_CHUNK_INDEX;
 }
 
 AAX_Result ACF_CALLTYPE AAX_CEffectParameters::CountChanges(int32_t* count) const {
-  if (!count) return AAX_ERROR_NULL_OBJECT;
+  if (!count) return RefuseNull("CountChanges");
   if (mChangeCount >= 0) *count = mChangeCount;
   return 0;
 }

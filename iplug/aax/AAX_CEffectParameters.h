@@ -12,10 +12,7 @@
 #include "iplug/aax/AAX_CChunkDataParser.h"
 #include "iplug/aax/AAX_IEffectParameters.h"
 #include "iplug/aax/AAX_ParameterManager.h"
-
-class AAX_VController;
-class AAX_VAutomationDelegate;
-class AAX_VTransport;
+#include "iplug/aax/AAX_VProxies.h"
 
 // 'elck'
 constexpr AAX_CTypeID kAAXDefaultChunkId = 0x656C636Bu;
@@ -104,6 +101,20 @@ class AAX_CEffectParameters : public AAX_IEffectParameters {
   // long automated session neither overflows nor stops reporting changes.
   void IncrementChangeCount() { mChangeCount = mChangeCount == INT32_MAX ? 0 : mChangeCount + 1; }
   int32_t DefaultChunkParameterCount() const { return mDefaultChunkParameterCount; }
+
+  // Where refusals caused by a host breaking the interface's rules are reported (operation,
+  // what the host did); null, the default, reports nothing, as a shipped module should. The
+  // plug-in object can point it at the framework's trace hook.
+  static void (*sHostMisbehaviour)(const char* operation, const char* what);
+
+ protected:
+  static AAX_Result Refuse(const char* operation, const char* what, AAX_Result result);
+  static AAX_Result RefuseNull(const char* operation) {
+    return Refuse(operation, "null pointer", AAX_ERROR_NULL_OBJECT);
+  }
+  static AAX_Result RefuseNoString(const char* operation) {
+    return Refuse(operation, "no out string", AAX_ERROR_INVALID_STRING_CONVERSION);
+  }
 
  private:
   void StopAndRelease() noexcept;

@@ -65,7 +65,7 @@ void AAX_CEffectParameters::BuildDefaultChunk() {
 }
 
 AAX_Result ACF_CALLTYPE AAX_CEffectParameters::MeasureChunk(AAX_CTypeID id, uint32_t* size) {
-  if (!size) return AAX_ERROR_NULL_OBJECT;
+  if (!size) return RefuseNull("MeasureChunk");
   if (id != kAAXDefaultChunkId) {
     *size = 0;
     return AAX_ERROR_INVALID_CHUNK_ID;
@@ -83,12 +83,13 @@ AAX_Result ACF_CALLTYPE AAX_CEffectParameters::MeasureChunk(AAX_CTypeID id, uint
 // that many bytes of data.
 AAX_Result ACF_CALLTYPE AAX_CEffectParameters::WriteChunk(AAX_CTypeID id, AAX_SPlugInChunk* chunk) {
   if (id != kAAXDefaultChunkId) return AAX_ERROR_INVALID_CHUNK_ID;
-  if (!chunk) return AAX_ERROR_NULL_OBJECT;
+  if (!chunk) return RefuseNull("WriteChunk");
   return AAX_GuardSlot([&] {
     BuildDefaultChunk();
     const int32_t size = mChunkParser.GetChunkDataSize();
     if (mLastDefaultChunkSize == 0 || size != mLastDefaultChunkSize)
-      return AAX_ERROR_INCORRECT_CHUNK_SIZE;
+      return Refuse("WriteChunk", "size not asked first, or the state changed since",
+                    AAX_ERROR_INCORRECT_CHUNK_SIZE);
     chunk->fVersion = mChunkParser.GetChunkVersion();
     std::memset(chunk->fName, 0, sizeof(chunk->fName));
     std::strncpy(chunk->fName, kAAXDefaultChunkName, sizeof(chunk->fName) - 1);
@@ -125,7 +126,7 @@ void AAX_CEffectParameters::ReadParameterFromChunk(AAX_IParameter& parameter) {
 AAX_Result ACF_CALLTYPE AAX_CEffectParameters::ReadChunk(AAX_CTypeID id,
                                                          const AAX_SPlugInChunk* chunk) {
   if (id != kAAXDefaultChunkId) return AAX_ERROR_INVALID_CHUNK_ID;
-  if (!chunk) return AAX_ERROR_NULL_OBJECT;
+  if (!chunk) return RefuseNull("ReadChunk");
   return AAX_GuardSlot([&] {
     mChunkParser.LoadChunk(chunk);
     for (int32_t i = 0; i < mParameterManager.Count(); ++i) {
@@ -162,7 +163,7 @@ bool AAX_CEffectParameters::ChunkMatchesParameter(AAX_IParameter& parameter) {
 
 AAX_Result ACF_CALLTYPE AAX_CEffectParameters::CompareChunk(const AAX_SPlugInChunk* chunk,
                                                             bool* equal) {
-  if (!chunk || !equal) return AAX_ERROR_NULL_OBJECT;
+  if (!chunk || !equal) return RefuseNull("CompareChunk");
   return AAX_GuardSlot([&] {
     if (static_cast<AAX_CTypeID>(chunk->fChunkID) != kAAXDefaultChunkId) {
       *equal = true;

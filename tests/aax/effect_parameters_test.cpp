@@ -191,9 +191,16 @@ TEST_F(HostedInstance, ReservedAndFixedSlotsGiveTheirAnswers) {
   EXPECT_EQ(0u, chunkId);
 }
 
+std::vector<std::string> gMisbehaviour;
+
 TEST_F(HostedInstance, DefaultChunkHoldsEveryParameterButTheBypassAndRestoresThem) {
+  AAX_CEffectParameters::sHostMisbehaviour = [](const char* operation, const char*) {
+    gMisbehaviour.push_back(operation);
+  };
   HostChunk early(64);
   EXPECT_EQ(kChunkSizeUnknown, Call(kWriteChunk, kElck, early.Record()));
+  AAX_CEffectParameters::sHostMisbehaviour = nullptr;
+  EXPECT_EQ(Strings{"WriteChunk"}, gMisbehaviour);
   uint32_t size = 0;
   EXPECT_EQ(0, Call(kMeasureChunk, kElck, &size));
   EXPECT_EQ(32u, size);  // header, "1" as a double, "2" and "3" as int32; no bypass
