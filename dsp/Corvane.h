@@ -84,6 +84,26 @@ class GainProcessor {
   double rmsFallCoef;
 };
 
+// A run of frames with one array per channel. The outputs may be the inputs themselves; a
+// null side-chain channel reads as silence.
+struct PlanarFrames {
+  const double* left;
+  const double* right;
+  const double* sideLeft;
+  const double* sideRight;
+  double* outLeft;
+  double* outRight;
+};
+
+// Where ProcessEachFrame leaves every frame's block gains of processors 1 and 2 and block
+// maxima of detectors 1 and 2, one value per frame each.
+struct FrameTrace {
+  double* gain1;
+  double* gain2;
+  double* level1;
+  double* level2;
+};
+
 class Corvane : public AudioProcessor {
  public:
   Corvane();
@@ -96,6 +116,12 @@ class Corvane : public AudioProcessor {
   // Rates of detectors and processors = sampleRate x oversampling; clears the followers.
   // Attack and release coefficients are left as they are.
   void Init() override;
+
+  // Runs n frames one at a time: every frame gives exactly what its own one-frame
+  // ProcessBlock call with its side-chain frame would give, outputs, fields and gain (which
+  // changes every frame) alike, and its block gains and maxima go to trace. Frame i is read
+  // whole before its output is written. The side-chain pointer is left as it was.
+  void ProcessEachFrame(const PlanarFrames& io, int n, const FrameTrace& trace);
 
   void SetDetectorAttack(int index, double ms);
   void SetDetectorRelease(int index, double ms);
@@ -114,6 +140,11 @@ class Corvane : public AudioProcessor {
   bool stereoLink = false;
 
  private:
+  // ProcessEachFrame by one-frame ProcessBlock calls: for every road the fast one leaves out.
+  void ProcessEachFrameByCalls(const PlanarFrames& io, int n, const FrameTrace& trace);
+  // ProcessEachFrame at factor 1, two channels, all wet, on the packed two-lane road.
+  void ProcessEachFramePacked(const PlanarFrames& io, int n, const FrameTrace& trace);
+
   // Source sample of detector index for frame i; side is the side-chain frame serving it.
   double DetectorSample(int index, const double* frames, int i, const double* side) const;
 };

@@ -1,6 +1,7 @@
 // The block callback: the engine one frame at a time, the four gain histories, the published
 // gain parameters, the graphs and the automation roads.
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 
@@ -53,6 +54,23 @@ double GainParamValue(double gain) {
   return db > kGainParamMaxDb ? kGainParamMaxDb : db;
 }
 
+// Frames a run may take when a history has no room of its own.
+constexpr int kSinkFrames = 64;
+
+bool HasRoom(const Corvane::GainBuffer& history) {
+  return history.items && history.position >= 0 && history.position < history.length;
+}
+
+// The position after count pushes that end at or before the ring's end, as Push leaves it.
+void Advance(Corvane::GainBuffer& history, int count) {
+  if (!HasRoom(history)) return;
+  history.position += count;
+  if (history.position >= history.length) {
+    history.position = 0;
+    history.OnWrap();
+  }
+}
+
 bool ClearWrapped(Corvane::GainBuffer& history) {
   if (!history.wrapped) return false;
   history.wrapped = false;
@@ -89,26 +107,35 @@ void VemtraCorvane::ProcessAudio(double** inputs, double** outputs, int nFrames)
 }
 
 void VemtraCorvane::RunEngine(double** inputs, double** outputs, const double* sideRight, int nFrames) {
-  const double* in0 = inputs[0];
-  const double* in1 = inputs[1];
-  const double* sideLeft = inputs[2];
-  double* out0 = outputs[0];
-  double* out1 = outputs[1];
-  double side[2];
-  engine.sidechainFrames = side;
-  for (int i = 0; i < nFrames; ++i) {
-    double frame[2] = {in0[i], in1[i]};
-    side[0] = sideLeft[i];
-    side[1] = sideRight[i];
-    engine.ProcessBlock(frame, 1);
-    out0[i] = frame[0];
-    out1[i] = frame[1];
+  Corvane::GainBuffer* const histories[] = {&processor1History, &processor2History, &detector1History,
+                                            &detector2History};
+  // Where the values of a history without room go (one that could never be sized).
+  double sink[kSinkFrames];
+  for (int i = 0; i < nFrames;) {
+    // The engine runs up to the next wrap of a history; while a wrap still waits for its
+    // update, one frame at a time, because every frame runs at most one update.
+    int run = nFrames - i;
+    bool waiting = false;
+    double* into[4];
+    for (int h = 0; h < 4; ++h) {
+      Corvane::GainBuffer& history = *histories[h];
+      waiting = waiting || history.wrapped;
+      if (HasRoom(history)) {
+        run = std::min(run, history.length - history.position);
+        into[h] = history.items + history.position;
+      } else {
+        run = std::min(run, kSinkFrames);
+        into[h] = sink;
+      }
+    }
+    if (waiting) run = 1;
 
-    processor1History.Push(engine.processors[0].blockGain);
-    processor2History.Push(engine.processors[1].blockGain);
-    detector1History.Push(engine.detectors[0].blockMax);
-    detector2History.Push(engine.detectors[1].blockMax);
-    // One update per frame at most: a wrap of all four histories updates on four frames.
+    const Corvane::PlanarFrames io = {inputs[0] + i, inputs[1] + i, inputs[2] + i, sideRight + i,
+                                      outputs[0] + i, outputs[1] + i};
+    engine.ProcessEachFrame(io, run, Corvane::FrameTrace{into[0], into[1], into[2], into[3]});
+    for (Corvane::GainBuffer* history : histories) Advance(*history, run);
+    i += run;
+    // In this order: a wrap of all four histories updates on four frames.
     if (ClearWrapped(processor1History) || ClearWrapped(processor2History) || ClearWrapped(detector1History) ||
         ClearWrapped(detector2History)) {
       PublishGains();
