@@ -142,8 +142,6 @@ class Corvane : public AudioProcessor {
  private:
   // ProcessEachFrame by one-frame ProcessBlock calls: for every road the fast one leaves out.
   void ProcessEachFrameByCalls(const PlanarFrames& io, int n, const FrameTrace& trace);
-  // ProcessEachFrame at factor 1, two channels, all wet, on the packed two-lane road.
-  void ProcessEachFramePacked(const PlanarFrames& io, int n, const FrameTrace& trace);
 
   // Source sample of detector index for frame i; side is the side-chain frame serving it.
   double DetectorSample(int index, const double* frames, int i, const double* side) const;
