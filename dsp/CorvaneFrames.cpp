@@ -322,6 +322,15 @@ struct RunInputs {
   V Side(int i) const { return Clean(_mm_loadh_pd(_mm_load_sd(sideLeft + i * sideStep), sideRight + i * sideStep)); }
 };
 
+// The values a frame's steps pass on to the next ones, two per frame (one per lane).
+struct StretchWork {
+  alignas(16) double levels[2 * kStretch];     // the detectors' input, then their filtered level
+  alignas(16) double envelopes[2 * kStretch];  // the envelopes, then the processors' ratios
+  alignas(16) double signals[2 * kStretch];    // the processors' signal samples
+  static V Get(const double* a, int k) { return _mm_load_pd(a + 2 * k); }
+  static void Put(double* a, int k, V v) { _mm_store_pd(a + 2 * k, v); }
+};
+
 // What a run decides once beyond its road: the masked road's choices.
 struct RunChoices {
   Chooser sources, routes, references;
@@ -364,8 +373,8 @@ struct RunChoices {
 // is written. Returns the last frame's gains.
 template <unsigned kRoad>
 [[gnu::noinline]] V RunStretch(PackedDetectors& detState, PackedProcessors& procState, const RunChoices& choices,
-                               const RunInputs& input, const PlanarFrames& io, int at, int count, double* levels,
-                               double* envelopes, const FrameTrace& trace) {
+                               const RunInputs& input, const PlanarFrames& io, int at, int count, StretchWork& work,
+                               const FrameTrace& trace) {
   PackedDetectors det = detState;
   PackedProcessors proc = procState;
   const RunChoices c = choices;
@@ -373,36 +382,39 @@ template <unsigned kRoad>
   for (int k = 0; k < count; ++k) {
     const V ext = MidSide(in.Side(at + k));
     const V source = (kRoad & kSourcesExt) ? ext : c.sources.Pick(MidSide(in.Main(at + k)), ext);
-    _mm_store_pd(levels + 2 * k, det.Input<kRoad>(source));
+    work.Put(work.levels, k, det.Input<kRoad>(source));
   }
   V gains = _mm_setzero_pd();
-  for (int k = 0; k < count + 3; ++k) {
-    if (k < count) {
+  // Stage s of iteration k works on frame k - s, when that is a frame of the stretch.
+  const auto iteration = [&](int k, bool filters, bool followers, bool ratios, bool outputs) __attribute__((always_inline)) {
+    if (filters) {
       if (k == count - 1) {
         det.highPass.KeepPrevious();
         det.lowPass.KeepPrevious();
       }
-      _mm_store_pd(levels + 2 * k, det.Filter<kRoad>(_mm_load_pd(levels + 2 * k)));
+      work.Put(work.levels, k, det.Filter<kRoad>(work.Get(work.levels, k)));
     }
-    if (k >= 1 && k <= count) {
+    if (followers) {
       const int f = k - 1;
       V blockMax;
-      _mm_store_pd(envelopes + 2 * f, det.Follow<kRoad>(_mm_load_pd(levels + 2 * f), blockMax));
+      work.Put(work.envelopes, f, det.Follow<kRoad>(work.Get(work.levels, f), blockMax));
       _mm_store_sd(trace.level1 + at + f, blockMax);
       _mm_storeh_pd(trace.level2 + at + f, blockMax);
     }
-    if (k >= 2 && k <= count + 1) {
+    if (ratios) {
       const int f = k - 2;
-      const V env = _mm_load_pd(envelopes + 2 * f);
+      const V env = work.Get(work.envelopes, f);
       const V reference = (kRoad & kRefsFirst) ? _mm_unpacklo_pd(env, env)
                           : (kRoad & kRefsOwn) ? env
                                                : c.references.Pick(env, env);
-      // The ratio replaces the envelope, which nothing reads any more.
-      _mm_store_pd(envelopes + 2 * f, proc.Ratio<kRoad>(c.Signal<kRoad>(in.Main(at + f)), reference));
+      const V signal = c.Signal<kRoad>(in.Main(at + f));
+      work.Put(work.signals, f, signal);
+      // The ratio takes the envelope's place, which nothing reads any more.
+      work.Put(work.envelopes, f, proc.Ratio<kRoad>(signal, reference));
     }
-    if (k >= 3) {
-      const int i = at + k - 3;
-      const V blockGains = proc.Gain<kRoad>(_mm_load_pd(envelopes + 2 * (k - 3)));
+    if (outputs) {
+      const int f = k - 3;
+      const V blockGains = proc.Gain<kRoad>(work.Get(work.envelopes, f));
       if (kRoad & kLinked) {
         gains = Combine(blockGains);
       } else if (kRoad & kMasked) {
@@ -410,12 +422,24 @@ template <unsigned kRoad>
       } else {
         gains = blockGains;
       }
-      const V out = c.Output<kRoad>(_mm_mul_pd(c.Signal<kRoad>(in.Main(i)), gains));
+      const int i = at + f;
+      const V out = c.Output<kRoad>(_mm_mul_pd(work.Get(work.signals, f), gains));
       _mm_store_sd(io.outLeft + i, out);
       _mm_storeh_pd(io.outRight + i, out);
       _mm_store_sd(trace.gain1 + i, gains);
       _mm_storeh_pd(trace.gain2 + i, gains);
     }
+  };
+  // Filling, the steady state with every stage at work, draining.
+  int k = 0;
+  for (; k < 3 && k < count; ++k) {
+    iteration(k, true, k >= 1, k >= 2, false);
+  }
+  for (; k < count; ++k) {
+    iteration(k, true, true, true, true);
+  }
+  for (; k < count + 3; ++k) {
+    iteration(k, false, k - 1 < count && k >= 1, k - 2 < count && k >= 2, k >= 3);
   }
   detState = det;
   procState = proc;
@@ -428,12 +452,11 @@ void RunPacked(Corvane& e, const PlanarFrames& io, int n, const FrameTrace& trac
   PackedProcessors proc(e);
   const RunChoices choices(e);
   const RunInputs in(io);
-  alignas(16) double levels[2 * kStretch];
-  alignas(16) double envelopes[2 * kStretch];
+  StretchWork work;
   V gains = _mm_setzero_pd();
   for (int at = 0; at < n; at += kStretch) {
     const int count = n - at < kStretch ? n - at : kStretch;
-    gains = RunStretch<kRoad>(det, proc, choices, in, io, at, count, levels, envelopes, trace);
+    gains = RunStretch<kRoad>(det, proc, choices, in, io, at, count, work, trace);
   }
   det.Store(e);
   proc.Store(e, gains);
