@@ -300,6 +300,9 @@ int ReferenceCode(const Corvane& e, int j) {
   return (ref == ReferenceDetector1 || ref == ReferenceDetector2) && e.detectorOn[ref] ? ref : -2;
 }
 
+// Runs shorter than this take the one-frame calls.
+constexpr int kFewestPackedFrames = 4;
+
 // Frames of a stretch: the steps of a frame pass their values on through arrays this long.
 constexpr int kStretch = 64;
 
@@ -540,7 +543,8 @@ void Corvane::ProcessEachFrame(const PlanarFrames& io, int n, const FrameTrace& 
     return;
   }
 #if defined(__SSE2__)
-  if (PackedRoadHolds(*this)) {
+  // A frame or two cost less by calls than the packed road's set-up.
+  if (n >= kFewestPackedFrames && PackedRoadHolds(*this)) {
     const unsigned road = RoadOf(*this);
     if (!RunRoadOf<kStereoRoad>(road, *this, io, n, trace) && !RunRoadOf<kMidSideRoad>(road, *this, io, n, trace)) {
       RunPacked<kMaskedRoad>(*this, io, n, trace);

@@ -20,18 +20,21 @@ constexpr double kGainParamMaxDb = 100.0;
 constexpr double kGraphMiddle = 0.5;
 
 // The largest item of a history, starting from 0 (an item that is not a number is passed
-// over). Four running maxima side by side; the result is the same in any order.
+// over). Running maxima side by side: the largest value is the same in any order, and a -0
+// never replaces the starting +0 in any of them.
 double HistoryMax(const Corvane::GainBuffer& history) {
   const double* items = history.items;
   const int n = history.length;
   int i = 0;
 #if defined(__SSE2__)
-  __m128d a = _mm_setzero_pd(), b = _mm_setzero_pd();
-  for (; i + 4 <= n; i += 4) {
+  __m128d a = _mm_setzero_pd(), b = _mm_setzero_pd(), c = _mm_setzero_pd(), d = _mm_setzero_pd();
+  for (; i + 8 <= n; i += 8) {
     a = _mm_max_pd(_mm_loadu_pd(items + i), a);  // max_pd(x, m): x > m ? x : m
     b = _mm_max_pd(_mm_loadu_pd(items + i + 2), b);
+    c = _mm_max_pd(_mm_loadu_pd(items + i + 4), c);
+    d = _mm_max_pd(_mm_loadu_pd(items + i + 6), d);
   }
-  a = _mm_max_pd(a, b);
+  a = _mm_max_pd(_mm_max_pd(a, b), _mm_max_pd(c, d));
   double lanes[2];
   _mm_storeu_pd(lanes, a);
   double m = lanes[0] > lanes[1] ? lanes[0] : lanes[1];
