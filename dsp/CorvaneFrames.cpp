@@ -5,7 +5,7 @@
 // computes, bit for bit. The per-call decisions (sources, routes, references, modes, link) are
 // taken once per run: the usual settings of the plug-in's modes get loops of their own, any
 // other setting runs a loop that makes every decision with lane masks.
-#include <climits>
+#include <cfloat>
 #include <initializer_list>
 
 #include "dsp/Corvane.h"
@@ -33,16 +33,12 @@ inline V Abs(V v) { return _mm_andnot_pd(All(-0.0), v); }
 // mask ? a : b, lane by lane, bits unchanged.
 inline V Select(V mask, V a, V b) { return _mm_or_pd(_mm_and_pd(mask, a), _mm_andnot_pd(mask, b)); }
 
+// Lanes with kTinyLevel <= a <= DBL_MAX (not NaN).
+inline V CleanRange(V a) { return _mm_and_pd(_mm_cmpge_pd(a, All(Dsp::kTinyLevel)), _mm_cmple_pd(a, All(DBL_MAX))); }
 // Dsp::CleanSample on both lanes: kept when kTinyLevel <= |v| <= DBL_MAX, else +0.
-inline V Clean(V v) {
-  const V a = Abs(v);
-  return _mm_and_pd(_mm_and_pd(_mm_cmpge_pd(a, All(Dsp::kTinyLevel)), _mm_cmple_pd(a, All(DBL_MAX))), v);
-}
-
+inline V Clean(V v) { return _mm_and_pd(CleanRange(Abs(v)), v); }
 // The same for a value that is not below +0 (or NaN): no magnitude needed.
-inline V CleanNonNegative(V v) {
-  return _mm_and_pd(_mm_and_pd(_mm_cmpge_pd(v, All(Dsp::kTinyLevel)), _mm_cmple_pd(v, All(DBL_MAX))), v);
-}
+inline V CleanNonNegative(V v) { return _mm_and_pd(CleanRange(v), v); }
 
 // The followers' hold for a value that is not below +0: +0 stays, a value below kTinyLevel
 // becomes kTinyLevel, infinity and NaN become +0.
@@ -104,7 +100,8 @@ struct Stage1 {
         y1(Pair(f1.State(0, 0).y1, f2.State(0, 0).y1)),
         y2(Pair(f1.State(0, 0).y2, f2.State(0, 0).y2)) {}
 
-  // x must be clean already. x2 and y2 are left to KeepPrevious, before a run's last frame.
+  // x must be clean already. x2 and y2, the states a frame further back, are set by
+  // KeepPrevious just before the last frame of a stretch: only the last frame's are kept.
   V Step(V x) {
     const V y = Clean(_mm_add_pd(_mm_add_pd(_mm_mul_pd(b0, x), _mm_mul_pd(b1, x1)), _mm_mul_pd(a1, y1)));
     x1 = x;

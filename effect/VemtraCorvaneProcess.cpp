@@ -1,5 +1,6 @@
-// The block callback: the engine one frame at a time, the four gain histories, the published
-// gain parameters, the graphs and the automation roads.
+// The block callback: the engine frame by frame, in runs up to the next wrap of a history, the
+// four gain histories (the engine writes them directly), the published gain parameters, the
+// graphs and the automation roads.
 
 #include <algorithm>
 #include <cmath>
