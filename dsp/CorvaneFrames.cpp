@@ -386,7 +386,8 @@ template <unsigned kRoad>
   }
   V gains = _mm_setzero_pd();
   // Stage s of iteration k works on frame k - s, when that is a frame of the stretch.
-  const auto iteration = [&](int k, bool filters, bool followers, bool ratios, bool outputs) __attribute__((always_inline)) {
+  const auto iteration = [&](int k, bool filters, bool followers, bool ratios,
+                             bool outputs) __attribute__((always_inline)) {
     if (filters) {
       if (k == count - 1) {
         det.highPass.KeepPrevious();

@@ -133,13 +133,13 @@ const std::uint64_t kExpected[][2][2] = {
     {{0x417945222d371df6, 0xe09d04bec05088cf}, {0x9af5bb4d80799e5d, 0xed6b8f9e711e301c}},  // StereoDefaults
     {{0x518726662ebd7f02, 0xc724010b6b5910bf}, {0x81b8ebdcaa99f92c, 0xb7621f825220e96b}},  // Classic
     {{0xafe8f2a6d02c7a0e, 0x21fdb2f01fc28d17}, {0xf174cc1d72a3bc40, 0x49f3d826b41826d6}},  // MidSideVocal
-    {{0x715ec81c91b5ec8a, 0x31ef4e921e2971b4}, {0x4d65d3883a52db08, 0x4f30e2e66e02b22d}},  // MidSideSourcesAndReferences
+    {{0x715ec81c91b5ec8a, 0x31ef4e921e2971b4}, {0x4d65d3883a52db08, 0x4f30e2e66e02b22d}},  // MidSideSourcesAndRefs
     {{0x8bac38d6c4605de9, 0x8bac38d6c4605de9}, {0x2d4b838342a88650, 0x2d4b838342a88650}},  // StereoPeakReverseAndLimits
     {{0x397c3e9fb015dc45, 0x397c3e9fb015dc45}, {0x6e6c826fe409ae15, 0x6e6c826fe409ae15}},  // MidSideMixedModesAndGains
     {{0x93ac160e613cb9ea, 0x93ac160e613cb9ea}, {0x7a1061aea10f3ecb, 0x28ac5e49cde49ca8}},  // DetectorsSwitchedOff
     {{0x34489971dd651fdb, 0x0cdf72e4a5282e60}, {0x53c1a0178e1d7d6d, 0x6a81e8c15dda0f38}},  // ModeChangesWhileRunning
     {{0xcefbb2619922ff88, 0x0bb877623cbd05b9}, {0x64654f5126764144, 0x64654f5126764144}},  // ReadRoad
-    {{0xa8bdb24714746ad9, 0x7eddfc0d9b88a2c7}, {0xceb4260154679c0b, 0xa33cc6f441412945}},  // WriteRoadFromTheAudioThread
+    {{0xa8bdb24714746ad9, 0x7eddfc0d9b88a2c7}, {0xceb4260154679c0b, 0xa33cc6f441412945}},  // WriteRoadFromAudioThread
     {{0xbd46456f58adfed8, 0x74f1af486cba7f59}, {0x4109b6f2ed922294, 0xde14f045d685dce2}},  // IgnoreWithReaper
     {{0x915e12089a5833d7, 0xdbb2109bb7ceb252}, {0x1817e66771d23bb8, 0x1817e66771d23bb8}},  // MonoMainStretches
     {{0xa56810c493db25b6, 0x1cd72d05c2b67ec5}, {0xc7251a2323ec7a19, 0xc7251a2323ec7a19}},  // HostileSamples

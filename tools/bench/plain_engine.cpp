@@ -122,7 +122,9 @@ void PlainEngine::ProcessFrame(double* frame, const double* side) {
   double b = 1.0;
   for (int j = 0; j < 2; ++j) {
     const int ref = processorReference[j];
-    const double r = ref == Corvane::ReferenceDetector1 ? envelope[0] : ref == Corvane::ReferenceDetector2 ? envelope[1] : 0.0;
+    const double r = ref == Corvane::ReferenceDetector1   ? envelope[0]
+                     : ref == Corvane::ReferenceDetector2 ? envelope[1]
+                                                          : 0.0;
     p[j] = RouteSample(processorRoute[j], frame);
     ProcessorStep(processors[j], p[j], r);
     b = Combine(processors[j].blockGain, b);
