@@ -84,8 +84,9 @@ class GainProcessor {
   double rmsFallCoef;
 };
 
-// A run of frames with one array per channel. The outputs may be the inputs themselves; a
-// null side-chain channel reads as silence.
+// A run of frames with one array per channel. An output may be the very array of an input
+// (frame i is read whole before output i is written) but must not overlap one otherwise; a null
+// side-chain channel reads as silence.
 struct PlanarFrames {
   const double* left;
   const double* right;
@@ -96,7 +97,7 @@ struct PlanarFrames {
 };
 
 // Where ProcessEachFrame leaves every frame's block gains of processors 1 and 2 and block
-// maxima of detectors 1 and 2, one value per frame each.
+// maxima of detectors 1 and 2: arrays of one value per frame that overlap no frames.
 struct FrameTrace {
   double* gain1;
   double* gain2;
@@ -119,8 +120,8 @@ class Corvane : public AudioProcessor {
 
   // Runs n frames one at a time: every frame gives exactly what its own one-frame
   // ProcessBlock call with its side-chain frame would give, outputs, fields and gain (which
-  // changes every frame) alike, and its block gains and maxima go to trace. Frame i is read
-  // whole before its output is written. The side-chain pointer is left as it was.
+  // changes every frame) alike, and its block gains and maxima go to trace. The side-chain
+  // pointer is left as it was.
   void ProcessEachFrame(const PlanarFrames& io, int n, const FrameTrace& trace);
 
   void SetDetectorAttack(int index, double ms);
