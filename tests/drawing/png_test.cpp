@@ -3,6 +3,7 @@
 // truncated, damaged and oversized data that must be refused cleanly.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -295,6 +296,34 @@ TEST(PngRefuse, InvalidHeaders) {
   s.colorType = pngfix::Palette;
   s.bitDepth = 8;
   EXPECT_EQ(Decode(pngfix::Encode(s)), nullptr);
+}
+
+// A solid 64 x 64 image (one data chunk at offset 33) whose data chunk announces `announced`
+// bytes, cut `cut` bytes before the end of its real data. Zeros fed to the end of this deflate
+// stream decode as endless long matches, so a reader that pads with zeros inflates forever.
+std::vector<uint8_t> AnnouncingMoreThanItHolds(uint32_t announced, size_t cut) {
+  Spec s;
+  s.width = 64;
+  s.height = 64;
+  s.sample = [](int, int, int) { return 200; };
+  std::vector<uint8_t> png = pngfix::Encode(s);
+  const size_t kDataChunk = 33, realEnd = pngfix::EndOfImageData(png) - 4;
+  for (int i = 0; i < 4; ++i) png[kDataChunk + i] = (uint8_t)(announced >> (24 - 8 * i));
+  png.resize(realEnd - cut);
+  return png;
+}
+
+TEST(PngRefuse, ReadingPastTheEndOfTheBlockFailsAtOnce) {
+  // Cut inside the deflate stream with 1 MiB announced, and complete with an absurd length:
+  // padded with zeros these took seconds to refuse; a read past the end must fail instead.
+  const std::vector<uint8_t> cutOff = AnnouncingMoreThanItHolds(0x00100000u, 6);
+  const std::vector<uint8_t> absurd = AnnouncingMoreThanItHolds(0x7FFFFFFFu, 0);
+  for (const std::vector<uint8_t>* png : {&cutOff, &absurd}) {
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(Decode(*png), nullptr);
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    EXPECT_LT(seconds, 0.2) << (png == &cutOff ? "cut-off image" : "absurd data length");
+  }
 }
 
 // A header for a huge image followed by a few bytes of image data.
