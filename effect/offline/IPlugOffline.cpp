@@ -1,3 +1,5 @@
+// The in-process host adapter: set-up, host identity and parameter changes, blocks through the
+// framework's binders and runners, and the record of what the plug-in told the host.
 #include "effect/offline/IPlugOffline.h"
 
 #include <algorithm>
@@ -20,11 +22,12 @@ void IPlugOffline::Start() {
   RecallPreset(0);
 }
 
-void IPlugOffline::Prepare(double sampleRate, int maxBlockSize) {
+bool IPlugOffline::Prepare(double sampleRate, int maxBlockSize) {
   PlugLock lock(GetMutex());
-  SetSampleRate(sampleRate);
+  if (!SetSampleRate(sampleRate)) return false;
   SetMaxBlockSize(maxBlockSize);
   ResetProcessing();
+  return true;
 }
 
 void IPlugOffline::SetParameterFromHost(int index, double normalized) {

@@ -26,8 +26,9 @@ class IPlugOffline : public IPlugBase {
 
   // What a host does once the plug-in exists: HostReady, then the recall of preset 0.
   void Start();
-  // Sample rate and largest block size, then the plug-in's reset.
-  void Prepare(double sampleRate, int maxBlockSize);
+  // Sample rate and largest block size, then the plug-in's reset. A rate outside the
+  // framework's range is refused: false, and nothing changes.
+  bool Prepare(double sampleRate, int maxBlockSize);
 
   // The host's identity: a product name matched by IdentifyHost, or a code given directly.
   void SetHostName(const char* productName) { SetHost(productName, 0); }

@@ -318,6 +318,15 @@ void IPlugBase::ClearScratchBuffers() {
   for (int i = 0; i < NOutChannels(); ++i) ZeroDoubles(mOutChannels.Get(i)->ScratchData(), mBlockSize);
 }
 
+bool IPlugBase::SetSampleRate(double rate) {
+  if (!IsSupportedSampleRate(rate)) {
+    TraceCall("IPlugBase::SetSampleRate", "refused %g", rate);
+    return false;
+  }
+  mSampleRate = rate;
+  return true;
+}
+
 void IPlugBase::SetMaxBlockSize(int nFrames) {
   if (nFrames == mBlockSize) return;
   if (nFrames < 0 || nFrames > INT_MAX / static_cast<int>(sizeof(double))) return;

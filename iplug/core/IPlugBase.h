@@ -144,8 +144,18 @@ class IPlugBase {
   bool IsInstrument() const { return mIsInst; }
   bool DoesMIDI() const { return mDoesMIDI; }
 
+  // The one range of sample rates the framework takes from any host, edges included. It spans
+  // every rate an audio interface runs at with room on both sides, and bounds what the effect
+  // sizes from the rate, so that a host or a damaged project cannot make it allocate gigabytes.
+  static constexpr double kMinSampleRate = 1000.0;
+  static constexpr double kMaxSampleRate = 1536000.0;
+  // Finite and inside the range (NaN and infinities are not).
+  static bool IsSupportedSampleRate(double rate) { return rate >= kMinSampleRate && rate <= kMaxSampleRate; }
+
   double GetSampleRate() const { return mSampleRate; }
-  void SetSampleRate(double sampleRate) { mSampleRate = sampleRate; }
+  // Every adapter sets the rate here and answers the host with the result: false, and nothing
+  // changed, for a rate outside the range.
+  [[nodiscard]] bool SetSampleRate(double rate);
   int GetBlockSize() const { return mBlockSize; }
   int GetLatency() const { return mLatency; }
   int GetTailSize() const { return mTailSize; }
@@ -183,7 +193,6 @@ class IPlugBase {
   bool mIsInst;
   bool mDoesMIDI;
   int32_t mCurrentPresetIdx = 0;
-  double mSampleRate = 44100.0;
   int32_t mBlockSize = 0;
   int32_t mLatency;
   int32_t mTailSize = 0;
@@ -197,4 +206,7 @@ class IPlugBase {
   PointerList<OutputChannel> mOutChannels;
   PointerList<PlugString> mInputBusLabels;
   PointerList<PlugString> mOutputBusLabels;
+
+ private:
+  double mSampleRate = 44100.0;  // changed only through SetSampleRate, which keeps it in range
 };

@@ -466,10 +466,9 @@ uint32 CORVANE_VST3_CALL IPlugVST3::getTailSamples() { return static_cast<uint32
 tresult CORVANE_VST3_CALL IPlugVST3::setupProcessing(ProcessSetup& setup) {
   return Guarded([&]() -> tresult {
     if (canProcessSampleSize(setup.symbolicSampleSize) != kResultOk) return kResultFalse;
-    if (!(setup.sampleRate > 0.0) || !std::isfinite(setup.sampleRate) || setup.maxSamplesPerBlock < 0)
-      return kResultFalse;
+    if (setup.maxSamplesPerBlock < 0) return kResultFalse;
     PlugLock lock(&mMutex);
-    SetSampleRate(setup.sampleRate);
+    if (!SetSampleRate(setup.sampleRate)) return kResultFalse;
     // The bypass flag stays: a host may have restored it with the state before setting up.
     SetMaxBlockSize(setup.maxSamplesPerBlock);
     ResetProcessing();

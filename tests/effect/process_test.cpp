@@ -435,14 +435,28 @@ TEST(Faults, ResetRecomputesRateDependentSettings) {
   EXPECT_NEAR(plug.engine.detectors[0].envelope, 0.5 * (1.0 - std::exp(-1.0)), 1e-9);
 }
 
-TEST(Faults, VeryLowRatesKeepOneFrameHistories) {
-  Effect plug(50, 64);
+TEST(Faults, TheLowestRateKeepsRoomInTheHistoriesAndLowerRatesAreRefused) {
+  // At the lowest rate the framework takes, every history still holds frames and the gains
+  // are published every 10 ms as at any other rate, with finite values.
+  const double lowest = IPlugBase::kMinSampleRate;
+  const int frames = static_cast<int>(lowest * 0.01);
+  Effect plug(lowest, 64);
   RecordingEditor* editor = plug.AttachEditor();
   Signals s = Steady(200, 0.3, 0.3);
   s.Run(plug, 64);
-  EXPECT_EQ(plug.processor1History.length, 1);
-  EXPECT_EQ(ControlValues(*editor, 55).size(), 200u);  // every frame publishes
+  EXPECT_EQ(plug.processor1History.length, frames);
+  const size_t published = ControlValues(*editor, 55).size();
+  EXPECT_GE(published, 200u / frames);  // at least once per window, not on every frame
+  EXPECT_LT(published, 200u);
   for (const auto& c : editor->calls) EXPECT_TRUE(std::isfinite(c.value));
-  plug.Prepare(44100, 64);
+
+  // Below it, the set-up is refused and the histories keep their length.
+  for (double rate : {50.0, std::nextafter(lowest, 0.0)}) {
+    EXPECT_FALSE(plug.Prepare(rate, 128));
+    EXPECT_EQ(plug.GetSampleRate(), lowest);
+    EXPECT_EQ(plug.GetBlockSize(), 64);
+    EXPECT_EQ(plug.meterLength, frames);
+  }
+  EXPECT_TRUE(plug.Prepare(44100, 64));
   EXPECT_EQ(plug.meterLength, 441);
 }

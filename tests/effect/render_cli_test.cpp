@@ -381,6 +381,7 @@ TEST_F(RenderCli, RefusesBadInputLeavingNothingBehind) {
   ASSERT_TRUE(WriteWav(P("side48k.wav"), TestInput(2, kFrames, 48000)));
   ASSERT_TRUE(WriteWav(P("sideshort.wav"), TestInput(2, kFrames - 1)));
   ASSERT_TRUE(WriteWav(P("sidemono.wav"), TestInput(1)));
+  ASSERT_TRUE(WriteWav(P("slow.wav"), TestInput(2, 1000, 500)));
   {
     std::ofstream(P("text.wav")) << "not audio at all";
     std::vector<char> state(367, 0);
@@ -412,6 +413,7 @@ TEST_F(RenderCli, RefusesBadInputLeavingNothingBehind) {
       {{P("in.aiff"), out}, "is not a WAV file"},
       {{P("mono.wav"), out}, "has 1 channels"},
       {{P("three.wav"), out}, "has 3 channels"},
+      {{P("slow.wav"), out}, "the input runs at 500 Hz; the effect takes 1000 to 1536000 Hz"},
       {{"--sidechain", P("side48k.wav"), P("stereo.wav"), out}, "the side chain runs at 48000 Hz"},
       {{"--sidechain", P("sideshort.wav"), P("stereo.wav"), out}, "the side chain has 66149 frames"},
       {{"--sidechain", P("sidemono.wav"), P("stereo.wav"), out}, "it must be stereo"},

@@ -2,6 +2,7 @@
 // without the side chain, mono buses, flushes, blocks longer than announced, parameter queues
 // (values, bypass, presets, MIDI controllers), MIDI events and the transport.
 #include <cmath>
+#include <limits>
 
 #include "adapter_host.h"
 #include "tests/iplug/recording_plug.h"
@@ -62,6 +63,25 @@ TEST_F(AdapterHost, SetupProcessingTakesBothSampleSizesAndRefusesBadSetups) {
   EXPECT_FALSE(plug->IsProcessingOffline());
   EXPECT_EQ(call<int32_t>(component, slot::setActive, uint8_t(0)), kOk);
   EXPECT_EQ(plug->activations, std::vector<bool>{false});
+}
+
+TEST_F(AdapterHost, SampleRatesOutsideTheFrameworkRangeAreRefusedLeavingThePlugInAsItWas) {
+  Make();
+  ASSERT_EQ(setup(0, 256, 48000.0), kOk);
+  const double kMin = IPlugBase::kMinSampleRate, kMax = IPlugBase::kMaxSampleRate;
+  const double inf = std::numeric_limits<double>::infinity();
+  for (double rate : {0.0, -44100.0, std::nan(""), inf, -inf, std::numeric_limits<double>::max(), 1e10,
+                      std::nextafter(kMin, 0.0), std::nextafter(kMax, inf)}) {
+    EXPECT_EQ(setup(1, 512, rate, 2), kFalse) << rate;
+    EXPECT_EQ(plug->GetSampleRate(), 48000.0);
+    EXPECT_EQ(plug->GetBlockSize(), 256);
+    EXPECT_EQ(plug->GetProcessSetup().symbolicSampleSize, 0);
+    EXPECT_EQ(plug->resets, 1);
+  }
+  EXPECT_EQ(setup(0, 256, kMin), kOk);
+  EXPECT_EQ(plug->GetSampleRate(), kMin);
+  EXPECT_EQ(setup(0, 256, kMax), kOk);
+  EXPECT_EQ(plug->GetSampleRate(), kMax);
 }
 
 TEST_F(AdapterHost, BusArrangementsFollowTheLegalChannelPairs) {

@@ -369,7 +369,11 @@ int Run(const Options& o) {
 
   auto plug = std::make_unique<VemtraCorvane>();
   plug->Start();
-  plug->Prepare(in.samplerate, o.block);
+  if (!plug->Prepare(in.samplerate, o.block)) {
+    return refuse("the input runs at " + std::to_string(in.samplerate) + " Hz; the effect takes " +
+                  std::to_string(static_cast<long long>(IPlugBase::kMinSampleRate)) + " to " +
+                  std::to_string(static_cast<long long>(IPlugBase::kMaxSampleRate)) + " Hz");
+  }
   if (!ApplySettings(*plug, o, &error)) return refuse(error);
   auto* tap = new Render::GainTap(plug.get());
   plug->BindGraphics(tap);
