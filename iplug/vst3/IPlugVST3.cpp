@@ -390,6 +390,13 @@ ParamValue CORVANE_VST3_CALL IPlugVST3::getParamNormalized(ParamID id) {
 }
 
 tresult CORVANE_VST3_CALL IPlugVST3::setParamNormalized(ParamID id, ParamValue value) {
+  // Component and controller are one object, so the bypass a host sets on the controller side
+  // is the flag itself and reads back at once; processing still takes it from the queues.
+  if (id == kBypassParamId && !IsInstrument()) {
+    if (!ClampNormalized(value)) return kResultFalse;
+    mIsBypassed.store(value > 0.5, std::memory_order_relaxed);
+    return kResultOk;
+  }
   IPlugParameter* param = id < static_cast<ParamID>(NParams()) ? GetParam(static_cast<int>(id)) : nullptr;
   if (!param || !ClampNormalized(value)) return kResultFalse;
   param->SetFromNormalized(value);

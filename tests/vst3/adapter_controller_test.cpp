@@ -199,11 +199,9 @@ TEST_F(AdapterHost, ValueTextsConversionsAndControllerValues) {
   EXPECT_EQ(value(kCutoff), 20.0);
   EXPECT_EQ(setNormalized(kDrive, 4.0), kOk);
   EXPECT_EQ(value(kDrive), 100.0);
-  EXPECT_EQ(setNormalized(kBypass, 1.0), kFalse);
   EXPECT_EQ(setNormalized(kPreset, 1.0), kFalse);
   EXPECT_TRUE(plug->paramChanges.empty());
 
-  EXPECT_EQ(getNormalized(kBypass), 0.0);
   EXPECT_EQ(getNormalized(kPreset), 0.0);
   EXPECT_EQ(getNormalized(4711), 0.0);
   EXPECT_EQ(getNormalized(kEnabled), 1.0);

@@ -88,6 +88,28 @@ TEST_F(AdapterState, RoundTripOfEveryParameterAndTheBypassFlag) {
   EXPECT_FALSE(plug->IsBypassed());
 }
 
+TEST_F(AdapterState, BypassSetOnTheControllerReadsBackAndIsSavedInTheSameLayout) {
+  Make();
+  plug->paramChanges.clear();
+  EXPECT_EQ(setNormalized(kBypass, 0.75), kOk);
+  EXPECT_TRUE(plug->IsBypassed());
+  EXPECT_EQ(getNormalized(kBypass), 1.0);
+  EXPECT_EQ(setNormalized(kBypass, std::nan("")), kFalse);
+  EXPECT_EQ(getNormalized(kBypass), 1.0);
+  EXPECT_TRUE(plug->paramChanges.empty());  // no parameter of the plug-in moved
+  rawhost::StreamFace stream;
+  ASSERT_EQ(getState(&stream), kOk);
+  EXPECT_EQ(stream.bytes, StateBytes(Values(), 1));
+
+  Destroy();
+  Make();
+  stream.pos = 0;
+  ASSERT_EQ(setState(&stream), kOk);
+  EXPECT_EQ(getNormalized(kBypass), 1.0);
+  EXPECT_EQ(setNormalized(kBypass, 0.5), kOk);  // not above one half: off
+  EXPECT_EQ(getNormalized(kBypass), 0.0);
+}
+
 TEST_F(AdapterState, AChunkWithoutTheFlagLoadsTheParametersAndSaysSo) {
   Make();
   SetBypass(true);
