@@ -314,8 +314,9 @@ std::vector<uint8_t> AnnouncingMoreThanItHolds(uint32_t announced, size_t cut) {
 }
 
 TEST(PngRefuse, ReadingPastTheEndOfTheBlockFailsAtOnce) {
-  // Cut inside the deflate stream with 1 MiB announced, and complete with an absurd length:
-  // padded with zeros these took seconds to refuse; a read past the end must fail instead.
+  // Cut inside the deflate stream with 1 MiB announced, and complete with an absurd length: a
+  // reader that pads with zeros takes seconds to refuse either; one that fails at the end of
+  // the block refuses both in microseconds.
   const std::vector<uint8_t> cutOff = AnnouncingMoreThanItHolds(0x00100000u, 6);
   const std::vector<uint8_t> absurd = AnnouncingMoreThanItHolds(0x7FFFFFFFu, 0);
   for (const std::vector<uint8_t>* png : {&cutOff, &absurd}) {
