@@ -42,9 +42,7 @@ std::string Text8(const unsigned char* record, std::size_t offset, std::size_t s
 // ---------------------------------------------------------------------------------------------
 // Module
 
-namespace {
-
-// The platform's loader: open, find a symbol, close, and the reason of the last failure.
+// The platform's loader.
 #if defined(_WIN32)
 void* OpenLibrary(const std::string& path) { return LoadLibraryA(path.c_str()); }
 void* Symbol(void* library, const char* name) {
@@ -61,6 +59,8 @@ std::string LoadError() {
   return reason ? reason : "?";
 }
 #endif
+
+namespace {
 
 template <class F>
 F Entry(void* library, const char* name) {

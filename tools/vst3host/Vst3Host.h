@@ -21,6 +21,13 @@ namespace vst3host {
 
 // ---- The module -----------------------------------------------------------------------------
 
+// The platform's library loader (LoadLibrary or dlopen): open (null on failure), find a symbol,
+// close, and the reason of the last failure.
+void* OpenLibrary(const std::string& path);
+void* Symbol(void* library, const char* name);
+void CloseLibrary(void* library);
+std::string LoadError();
+
 struct Module {
   using GetFactory = void*(PUBLISHED_API*)();
   using Hook = bool (*)();
