@@ -1,11 +1,15 @@
 #!/usr/bin/env bash
 # render_compare.sh <wine runner> <corvane_vst3host.exe> <module> <native corvane_render> <work dir> [preset]
+#                   [rendering host.exe]
 # Renders the test host's deterministic signal (stereo with a side chain, 32-bit PCM) through
 # the module under Wine and through the native offline renderer, in 64-frame blocks, and fails
 # unless the two results agree within 1e-9 (the C libraries differ in the last bits of exp and
 # log). Both write 32-bit PCM with libsndfile's rounding, whose step (2^-31) is finer than that.
+# The module is rendered by the rendering host when one is given (another format's test host
+# with the same render command), else by corvane_vst3host, which always makes the input and
+# compares.
 set -euo pipefail
-wine="$1"; host="$2"; module="$3"; native="$4"; work="$5"; preset="${6:-}"
+wine="$1"; host="$2"; module="$3"; native="$4"; work="$5"; preset="${6:-}"; renderer="${7:-$2}"
 rm -rf "$work"
 mkdir -p "$work"
 cd "$work"
@@ -19,5 +23,5 @@ if [ -n "$preset" ]; then
 fi
 "$wine" "$host" make-input input.wav
 "$native" "${native_args[@]}" input.wav native.wav
-"$wine" "$host" render "${host_args[@]}" "$module_rel" input.wav module.wav
+"$wine" "$renderer" render "${host_args[@]}" "$module_rel" input.wav module.wav
 "$wine" "$host" compare --tolerance 1e-9 native.wav module.wav
