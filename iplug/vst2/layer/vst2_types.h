@@ -11,7 +11,7 @@
 // with MSVC keep the stack only 4-byte aligned there, so each entry realigns it for our SSE code.
 // On x86-64 (and natively) the one platform convention applies.
 #if defined(_WIN32) && defined(__i386__)
-#define CORVANE_VST2_CALL __attribute__((cdecl, force_align_arg_pointer))
+#define CORVANE_VST2_CALL __attribute__((__cdecl__, __force_align_arg_pointer__))
 #else
 #define CORVANE_VST2_CALL
 #endif
