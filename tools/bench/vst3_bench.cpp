@@ -16,8 +16,8 @@
 
 #if defined(CORVANE_VST3_MODULE_FILE)
 #include <dlfcn.h>
-#include <fcntl.h>
-#include <unistd.h>
+
+#include "tools/bench/module_bench.h"
 #endif
 
 #include "tests/vst3/vst3_test_plug.h"
@@ -156,36 +156,6 @@ BENCHMARK(BM_Vst3Process)
     ->Args({kSample32, 512});
 
 #if defined(CORVANE_VST3_MODULE_FILE)
-
-// Standard output to /dev/null for as long as it lives.
-class QuietStdout {
- public:
-  QuietStdout() {
-    std::fflush(stdout);
-    saved_ = dup(STDOUT_FILENO);
-    const int null = open("/dev/null", O_WRONLY);
-    if (null >= 0) {
-      dup2(null, STDOUT_FILENO);
-      close(null);
-    }
-  }
-  ~QuietStdout() {
-    std::fflush(stdout);
-    if (saved_ >= 0) {
-      dup2(saved_, STDOUT_FILENO);
-      close(saved_);
-    }
-  }
-
- private:
-  int saved_ = -1;
-};
-
-// Level steps every half second under four tones, so the detectors and processors keep working.
-double RidingSignal(int channel, size_t frame) {
-  const double t = static_cast<double>(frame) / 44100.0;
-  return (0.05 + 0.2 * static_cast<double>(frame / 22050 % 2)) * std::sin(6.283185307179586 * 110.0 * (channel + 1) * t);
-}
 
 void BM_Vst3ModuleProcess(benchmark::State& state) {
   const int32 sampleSize = static_cast<int32>(state.range(0));
