@@ -115,7 +115,8 @@ int IPlugVST2Base::UnserializePresets(ByteBlock* chunk, int position) {
     auto preset = std::make_unique<StagedPreset>();
     int32_t nameLength = 0;
     int pos = chunk->Get(&nameLength, position);
-    if (pos < 0 || nameLength < 0 || nameLength > chunk->Size() - pos) {
+    // In 64 bits, so that no length a host writes can wrap the sum.
+    if (pos < 0 || nameLength < 0 || static_cast<int64_t>(pos) + nameLength > chunk->Size()) {
       ok = false;
       break;
     }
