@@ -70,10 +70,10 @@ IPlugVST::IPlugVST(Vst2HostCallback hostCallback, int nParams, const char* chann
   MarkInputsConnected(0, NInChannels(), true);
   MarkOutputsConnected(0, NOutChannels(), true);
   SetMaxBlockSize(1024);
-  mPieceInputsF.resize(static_cast<size_t>(NInChannels()));
-  mPieceOutputsF.resize(static_cast<size_t>(NOutChannels()));
-  mPieceInputsD.resize(static_cast<size_t>(NInChannels()));
-  mPieceOutputsD.resize(static_cast<size_t>(NOutChannels()));
+  mFloatPieces.inputs.resize(static_cast<size_t>(NInChannels()));
+  mFloatPieces.outputs.resize(static_cast<size_t>(NOutChannels()));
+  mDoublePieces.inputs.resize(static_cast<size_t>(NInChannels()));
+  mDoublePieces.outputs.resize(static_cast<size_t>(NOutChannels()));
 }
 
 IPlugVST::~IPlugVST() = default;
@@ -167,66 +167,53 @@ Sample** MovedOn(Sample** host, std::vector<Sample*>& moved, int offset) {
 
 }  // namespace
 
-template <class Sample, class Bind, class Run>
-void IPlugVST::ProcessInPieces(Sample** inputs, Sample** outputs, std::vector<Sample*>& movedIn,
-                               std::vector<Sample*>& movedOut, int frames, Bind bind, Run run) {
+void IPlugVST::BindPiece(double** inputs, double** outputs, int /*frames*/) {
+  BindInputBuffers(0, NInChannels(), inputs);
+  BindOutputBuffers(0, NOutChannels(), outputs);
+}
+
+template <class Sample>
+void IPlugVST::ProcessInPieces(Sample** inputs, Sample** outputs, int frames, void (IPlugVST2Base::*run)(int)) {
   if (frames <= 0) return;
   // A host that sends more than it announced (or announced nothing) gets the scratch buffers
   // grown once; past the limit, or when memory is short, the call runs in pieces.
   if (frames > GetBlockSize()) SetMaxBlockSize(std::min(frames, kMaxGrownBlockSize));
   const int block = GetBlockSize();
   if (block <= 0) return;
+  PieceArrays<Sample>& moved = Pieces(inputs);
   for (int done = 0; done < frames;) {
     const int n = std::min(block, frames - done);
-    bind(MovedOn(inputs, movedIn, done), MovedOn(outputs, movedOut, done), n);
-    run(n);
+    BindPiece(MovedOn(inputs, moved.inputs, done), MovedOn(outputs, moved.outputs, done), n);
+    (this->*run)(n);
     done += n;
   }
 }
 
-void CORVANE_VST2_CALL IPlugVST::VSTProcessAccumulating(Vst2EffectRecord* record, float** inputs, float** outputs,
-                                                        int32_t frames) {
+template <class Sample>
+void IPlugVST::ProcessCallback(Vst2EffectRecord* record, Sample** inputs, Sample** outputs, int32_t frames,
+                               void (IPlugVST2Base::*run)(int)) {
   Guarded([&] {
     IPlugVST* plug = FromRecord(record);
     if (!plug) return;
     PlugLock lock(plug->GetMutex());
     plug->WantMidi();
-    plug->ProcessInPieces(
-        inputs, outputs, plug->mPieceInputsF, plug->mPieceOutputsF, frames,
-        [plug](float** in, float** out, int n) { plug->VSTPrepareBuffers(in, out, n); },
-        [plug](int n) { plug->RunProcessAddingFloat(n); });
+    plug->ProcessInPieces(inputs, outputs, frames, run);
   });
+}
+
+void CORVANE_VST2_CALL IPlugVST::VSTProcessAccumulating(Vst2EffectRecord* record, float** inputs, float** outputs,
+                                                        int32_t frames) {
+  ProcessCallback(record, inputs, outputs, frames, &IPlugVST2Base::RunProcessAddingFloat);
 }
 
 void CORVANE_VST2_CALL IPlugVST::VSTProcessReplacingFloat(Vst2EffectRecord* record, float** inputs,
                                                           float** outputs, int32_t frames) {
-  Guarded([&] {
-    IPlugVST* plug = FromRecord(record);
-    if (!plug) return;
-    PlugLock lock(plug->GetMutex());
-    plug->WantMidi();
-    plug->ProcessInPieces(
-        inputs, outputs, plug->mPieceInputsF, plug->mPieceOutputsF, frames,
-        [plug](float** in, float** out, int n) { plug->VSTPrepareBuffers(in, out, n); },
-        [plug](int n) { plug->RunProcessFloat(n); });
-  });
+  ProcessCallback(record, inputs, outputs, frames, &IPlugVST2Base::RunProcessFloat);
 }
 
 void CORVANE_VST2_CALL IPlugVST::VSTProcessReplacingDouble(Vst2EffectRecord* record, double** inputs,
                                                            double** outputs, int32_t frames) {
-  Guarded([&] {
-    IPlugVST* plug = FromRecord(record);
-    if (!plug) return;
-    PlugLock lock(plug->GetMutex());
-    plug->WantMidi();
-    plug->ProcessInPieces(
-        inputs, outputs, plug->mPieceInputsD, plug->mPieceOutputsD, frames,
-        [plug](double** in, double** out, int) {
-          plug->BindInputBuffers(0, plug->NInChannels(), in);
-          plug->BindOutputBuffers(0, plug->NOutChannels(), out);
-        },
-        [plug](int n) { plug->RunProcess(n); });
-  });
+  ProcessCallback(record, inputs, outputs, frames, &IPlugVST2Base::RunProcess);
 }
 
 // ---------------------------------------------------------------------------------------------

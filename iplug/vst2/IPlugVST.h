@@ -110,12 +110,26 @@ class IPlugVST : public IPlugVST2Base {
   const Vst2TimeInfo* HostTime(int32_t mask);
   bool SendEventToHost(Vst2Event* event);
 
-  // Runs a process call of `frames` frames in pieces the scratch buffers hold: each piece is
-  // bound with `bind`(inputs, outputs, frames), the host pointers moved on to the piece through
-  // `movedIn` and `movedOut`, and run with `run`(frames).
-  template <class Sample, class Bind, class Run>
-  void ProcessInPieces(Sample** inputs, Sample** outputs, std::vector<Sample*>& movedIn,
-                       std::vector<Sample*>& movedOut, int frames, Bind bind, Run run);
+  // Host pointers moved on to the later pieces of a long process call, one per channel; sized
+  // at construction so that the process callbacks do not allocate.
+  template <class Sample>
+  struct PieceArrays {
+    std::vector<Sample*> inputs;
+    std::vector<Sample*> outputs;
+  };
+  PieceArrays<float>& Pieces(float**) { return mFloatPieces; }
+  PieceArrays<double>& Pieces(double**) { return mDoublePieces; }
+
+  // A process callback's work, under the plug-in lock and guarded: the call of `frames` frames
+  // runs in pieces the scratch buffers hold, each bound (BindPiece) and run with (this->*run).
+  template <class Sample>
+  static void ProcessCallback(Vst2EffectRecord* record, Sample** inputs, Sample** outputs, int32_t frames,
+                              void (IPlugVST2Base::*run)(int));
+  template <class Sample>
+  void ProcessInPieces(Sample** inputs, Sample** outputs, int frames, void (IPlugVST2Base::*run)(int));
+  // Float buffers go through the scratch buffers; double buffers are bound directly.
+  void BindPiece(float** inputs, float** outputs, int frames) { VSTPrepareBuffers(inputs, outputs, frames); }
+  void BindPiece(double** inputs, double** outputs, int frames);
   void VSTPrepareBuffers(float** inputs, float** outputs, int frames);
   void WantMidi();
 
@@ -132,12 +146,8 @@ class IPlugVST : public IPlugVST2Base {
   ByteBlock mBankChunk;
   Vst2EffectRecord mRecord{};
 
-  // Host pointers moved on to the later pieces of a long process call, one per channel; sized
-  // at construction so that the process callbacks do not allocate.
-  std::vector<float*> mPieceInputsF;
-  std::vector<float*> mPieceOutputsF;
-  std::vector<double*> mPieceInputsD;
-  std::vector<double*> mPieceOutputsD;
+  PieceArrays<float> mFloatPieces;
+  PieceArrays<double> mDoublePieces;
 };
 
 #ifndef CORVANE_ADAPTER_LEADING_ARGS
