@@ -156,12 +156,13 @@ void IPlugVST::VSTPrepareBuffers(float** inputs, float** outputs, int frames) {
 
 namespace {
 
-// The host's channel pointers moved on by `offset` frames; the host's own array for the first
-// piece. A null array stays null and so does a null channel.
+// The first `count` of the host's channel pointers moved on by `offset` frames; the host's own
+// array for the first piece. A null array stays null and so does a null channel. Only as many
+// host pointers are read as the binders take: one per connected channel.
 template <class Sample>
-Sample** MovedOn(Sample** host, std::vector<Sample*>& moved, int offset) {
+Sample** MovedOn(Sample** host, std::vector<Sample*>& moved, int count, int offset) {
   if (!host || offset == 0) return host;
-  for (size_t i = 0; i < moved.size(); ++i) moved[i] = host[i] ? host[i] + offset : nullptr;
+  for (int i = 0; i < count; ++i) moved[static_cast<size_t>(i)] = host[i] ? host[i] + offset : nullptr;
   return moved.data();
 }
 
@@ -181,9 +182,12 @@ void IPlugVST::ProcessInPieces(Sample** inputs, Sample** outputs, int frames, vo
   const int block = GetBlockSize();
   if (block <= 0) return;
   PieceArrays<Sample>& moved = Pieces(inputs);
+  int nIn = 0, nOut = 0;
+  for (int i = 0; i < NInChannels(); ++i) nIn += IsInChannelConnected(i) ? 1 : 0;
+  for (int i = 0; i < NOutChannels(); ++i) nOut += IsOutChannelConnected(i) ? 1 : 0;
   for (int done = 0; done < frames;) {
     const int n = std::min(block, frames - done);
-    BindPiece(MovedOn(inputs, moved.inputs, done), MovedOn(outputs, moved.outputs, done), n);
+    BindPiece(MovedOn(inputs, moved.inputs, nIn, done), MovedOn(outputs, moved.outputs, nOut, done), n);
     (this->*run)(n);
     done += n;
   }

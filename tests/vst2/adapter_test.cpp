@@ -208,6 +208,25 @@ TEST_F(Adapter, LatencyAndBlockSizeReachTheRecordAndTheScratchBuffers) {
   EXPECT_EQ(plug->GetBlockSize(), 256);
 }
 
+TEST_F(Adapter, ACallLongerThanTheScratchBuffersMayGrowToRunsInPiecesOverTheConnectedChannels) {
+  Make();
+  unsigned char two[kArrangementSize] = {};
+  setField<int32_t>(two, 4, 2);
+  dispatch(effect, op::setSpeakerArrangement, 0, reinterpret_cast<IntPtr>(two), two);
+  const int frames = IPlugVST::kMaxGrownBlockSize + 1000;
+  std::vector<float> in[2], out[2];
+  for (int c = 0; c < 2; ++c) {
+    in[c].resize(frames);
+    for (int i = 0; i < frames; ++i) in[c][static_cast<size_t>(i)] = static_cast<float>(i % 1000) + c;
+    out[c].assign(frames, -1.0f);
+  }
+  float* inputs[2] = {in[0].data(), in[1].data()};  // as many pointers as connected channels
+  float* outputs[2] = {out[0].data(), out[1].data()};
+  process<float>(effect, record::processReplacing, inputs, outputs, frames);
+  EXPECT_EQ(out[0], in[0]);  // the plug-in passes its inputs through
+  EXPECT_EQ(out[1], in[1]);
+}
+
 TEST_F(Adapter, AnExceptionInThePlugInStopsAtTheHostBoundary) {
   Make({false, true});
   EXPECT_EQ(dispatch(effect, op::setSampleRate, 0, 0, nullptr, 48000.0f), 0);
