@@ -178,7 +178,10 @@ void IPlugVST::ProcessInPieces(Sample** inputs, Sample** outputs, int frames, vo
   if (frames <= 0) return;
   // A host that sends more than it announced (or announced nothing) gets the scratch buffers
   // grown once; past the limit, or when memory is short, the call runs in pieces.
-  if (frames > GetBlockSize()) SetMaxBlockSize(std::min(frames, kMaxGrownBlockSize));
+  if (frames > GetBlockSize()) {
+    TraceCall("IPlugVST::ProcessInPieces", "host sent %d frames, more than the block size %d", frames, GetBlockSize());
+    SetMaxBlockSize(std::min(frames, kMaxGrownBlockSize));
+  }
   const int block = GetBlockSize();
   if (block <= 0) return;
   PieceArrays<Sample>& moved = Pieces(inputs);

@@ -246,7 +246,10 @@ Vst2IntPtr IPlugVST::DispatchProcessing(int32_t opcode, Vst2IntPtr value, float 
       ResetProcessing();
       return 0;
     case kVst2SetBlockSize:
-      if (value < 1) return 0;
+      if (value < 1) {
+        TraceCall("IPlugVST::Dispatch", "block size %lld refused", static_cast<long long>(value));
+        return 0;
+      }
       SetMaxBlockSize(static_cast<int>(std::min<Vst2IntPtr>(value, kMaxGrownBlockSize)));
       ResetProcessing();
       return 0;
