@@ -4,6 +4,8 @@
 // the host boundary. Driven through the published offsets and opcodes by the test host.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstring>
 #include <stdexcept>
 #include <vector>
 
@@ -63,9 +65,9 @@ class Adapter : public ::testing::Test {
 
 // An event list of up to two events, as a host lays it out.
 struct EventList {
-  explicit EventList(std::vector<unsigned char*> events) : bytes(kEventListEntries + 2 * sizeof(void*), 0) {
-    setField<int32_t>(bytes.data(), 0, static_cast<int32_t>(events.size()));
-    for (std::size_t i = 0; i < events.size(); ++i) setField(bytes.data(), kEventListEntries + i * sizeof(void*), events[i]);
+  explicit EventList(std::vector<unsigned char*> list) : bytes(events::entries + 2 * sizeof(void*), 0) {
+    setField<int32_t>(bytes.data(), events::numEvents, static_cast<int32_t>(list.size()));
+    for (std::size_t i = 0; i < list.size(); ++i) setField(bytes.data(), events::entries + i * sizeof(void*), list[i]);
   }
   std::vector<unsigned char> bytes;
 };
@@ -73,26 +75,27 @@ struct EventList {
 TEST_F(Adapter, MidiFromTheHostGoesBackOutAsOneEventAndSysExReachesThePlugIn) {
   Make({true, false});
   EXPECT_EQ(dispatch(effect, op::canDo, 0, 0, const_cast<char*>("receiveVstMidiEvent")), 1);
-  unsigned char note[kEventSize] = {};
-  setField<int32_t>(note, 0, 1);
-  setField<int32_t>(note, 4, 32);
-  setField<int32_t>(note, 8, 17);
-  note[24] = 0x90, note[25] = 60, note[26] = 100;
-  unsigned char sysex[48] = {};
+  unsigned char note[event::kSize] = {};
+  setField<int32_t>(note, event::type, event::kMidi);
+  setField<int32_t>(note, event::byteSize, event::kSize);
+  setField<int32_t>(note, event::deltaFrames, 17);
+  const unsigned char noteOn[] = {0x90, 60, 100};
+  std::memcpy(note + event::midiData, noteOn, sizeof(noteOn));
+  unsigned char sysex[event::kSysExSize] = {};
   unsigned char dump[] = {0xF0, 0x7E, 0xF7};
-  setField<int32_t>(sysex, 0, 6);
-  setField<int32_t>(sysex, kSysExDumpBytes, 3);
-  setField<unsigned char*>(sysex, kSysExDump, dump);
+  setField<int32_t>(sysex, event::type, event::kSysEx);
+  setField<int32_t>(sysex, event::dumpBytes, 3);
+  setField<unsigned char*>(sysex, event::sysexDump, dump);
   EventList list({note, sysex});
   EXPECT_EQ(dispatch(effect, op::processEvents, 0, 0, list.bytes.data()), 1);
 
   const auto out = host.Calls(host::processEvents);
   ASSERT_EQ(out.size(), 1u);
-  ASSERT_EQ(out[0].event.size(), kEventSize);
-  EXPECT_EQ(field<int32_t>(out[0].event.data(), 0), 1);
-  EXPECT_EQ(field<int32_t>(out[0].event.data(), 4), 32);
-  EXPECT_EQ(field<int32_t>(out[0].event.data(), 8), 17);
-  EXPECT_EQ(std::vector<unsigned char>(out[0].event.begin() + 24, out[0].event.end()),
+  ASSERT_EQ(out[0].event.size(), event::kSize);
+  EXPECT_EQ(field<int32_t>(out[0].event.data(), event::type), event::kMidi);
+  EXPECT_EQ(field<int32_t>(out[0].event.data(), event::byteSize), 32);
+  EXPECT_EQ(field<int32_t>(out[0].event.data(), event::deltaFrames), 17);
+  EXPECT_EQ(std::vector<unsigned char>(out[0].event.begin() + event::midiData, out[0].event.end()),
             (std::vector<unsigned char>{0x90, 60, 100, 0, 0, 0, 0, 0}));
   EXPECT_EQ(plug->sysExSizes, std::vector<int>{3});
 
@@ -124,12 +127,13 @@ TEST_F(Adapter, AnEmptyProductStringIdentifiesNoHostAndAsksNoVersion) {
 
 TEST_F(Adapter, TransportComesFromTheHostsTimeRecordOnlyWhereItIsValid) {
   Make();
-  setField<double>(host.time.data(), 0, 1234.4);  // sample position
-  setField<double>(host.time.data(), 24, 8.5);    // quarter notes
-  setField<double>(host.time.data(), 32, 128.0);  // tempo
-  setField<int32_t>(host.time.data(), 64, 7);
-  setField<int32_t>(host.time.data(), 68, 8);
-  setField<int32_t>(host.time.data(), 84, 0x2 | 0x400 | 0x2000);  // playing, tempo, signature
+  setField<double>(host.time.data(), timeinfo::samplePos, 1234.4);
+  setField<double>(host.time.data(), timeinfo::ppqPos, 8.5);
+  setField<double>(host.time.data(), timeinfo::tempo, 128.0);
+  setField<int32_t>(host.time.data(), timeinfo::timeSigNumerator, 7);
+  setField<int32_t>(host.time.data(), timeinfo::timeSigDenominator, 8);
+  setField<int32_t>(host.time.data(), timeinfo::flags,
+                    timeinfo::kPlaying | timeinfo::kTempoValid | timeinfo::kTimeSigValid);
   TransportInfo info;
   info.mPPQPos = -1.0;
   plug->GetTransportInfo(&info);
@@ -142,7 +146,7 @@ TEST_F(Adapter, TransportComesFromTheHostsTimeRecordOnlyWhereItIsValid) {
   EXPECT_FALSE(info.mTransportLoopEnabled);
   EXPECT_EQ(plug->GetSongPositionSamples(), 1234);
   EXPECT_EQ(plug->GetHostTempo(), 128.0);
-  EXPECT_EQ(host.Calls(host::getTime).back().value, 0x400) << "the tempo was asked for";
+  EXPECT_EQ(host.Calls(host::getTime).back().value, timeinfo::kTempoValid) << "the tempo was asked for";
 
   host.giveTime = false;
   TransportInfo untouched;
@@ -210,8 +214,8 @@ TEST_F(Adapter, LatencyAndBlockSizeReachTheRecordAndTheScratchBuffers) {
 
 TEST_F(Adapter, ACallLongerThanTheScratchBuffersMayGrowToRunsInPiecesOverTheConnectedChannels) {
   Make();
-  unsigned char two[kArrangementSize] = {};
-  setField<int32_t>(two, 4, 2);
+  unsigned char two[arrangement::kSize] = {};
+  setField<int32_t>(two, arrangement::numChannels, 2);
   dispatch(effect, op::setSpeakerArrangement, 0, reinterpret_cast<IntPtr>(two), two);
   const int frames = IPlugVST::kMaxGrownBlockSize + 1000;
   std::vector<float> in[2], out[2];
@@ -236,11 +240,11 @@ TEST_F(Adapter, AnExceptionInThePlugInStopsAtTheHostBoundary) {
 
 TEST_F(Adapter, MidiKeyNamesAreClearedWhenThePlugInNamesNone) {
   Make();
-  unsigned char key[kKeyNameSize];
-  std::fill(key, key + kKeyNameSize, 'x');
-  setField<int32_t>(key, 4, 60);
+  unsigned char key[keyname::kSize];
+  std::fill(key, key + keyname::kSize, 'x');
+  setField<int32_t>(key, keyname::keyNumber, 60);
   EXPECT_EQ(dispatch(effect, op::getMidiKeyName, 0, 0, key), 0);
-  EXPECT_EQ(key[8], 0);
+  EXPECT_EQ(key[keyname::keyName], 0);
   EXPECT_EQ(dispatch(effect, op::getMidiKeyName), 0);
 }
 

@@ -360,9 +360,9 @@ TEST_F(ModuleHost, TheThreeProcessCallbacksAgreeWithAndWithoutTheSideChain) {
   dispatch(other, op::close);
   other = host.Create(entry);
   Start(other);
-  unsigned char in[kArrangementSize] = {}, out[kArrangementSize] = {};
-  setField<int32_t>(in, 4, 2);
-  setField<int32_t>(out, 4, 2);
+  unsigned char in[arrangement::kSize] = {}, out[arrangement::kSize] = {};
+  setField<int32_t>(in, arrangement::numChannels, 2);
+  setField<int32_t>(out, arrangement::numChannels, 2);
   dispatch(other, op::setSpeakerArrangement, 0, reinterpret_cast<IntPtr>(in), out);
   const std::vector<double> quiet = Run<float>(other, record::processReplacing, kBlock, 8, 0.0);
   dispatch(other, op::close);
@@ -393,31 +393,31 @@ TEST_F(ModuleHost, BlocksLargerThanAnnouncedAreProcessedWhole) {
 // Channels
 
 TEST_F(ModuleHost, PinsAndArrangementsDescribeFourInputsAndTwoOutputs) {
-  unsigned char pin[kPinSize] = {};
-  EXPECT_EQ(dispatch(effect, op::getInputProperties, 0, 0, pin), 1);
-  EXPECT_EQ(field<int32_t>(pin, 64), 3);
-  EXPECT_STREQ(reinterpret_cast<char*>(pin), "Input 1");
-  EXPECT_EQ(dispatch(effect, op::getInputProperties, 3, 0, pin), 1);
-  EXPECT_EQ(field<int32_t>(pin, 64), 1);
-  EXPECT_STREQ(reinterpret_cast<char*>(pin), "Input 4");
-  EXPECT_EQ(dispatch(effect, op::getInputProperties, 4, 0, pin), 0);
-  EXPECT_EQ(dispatch(effect, op::getOutputProperties, 1, 0, pin), 1);
-  EXPECT_STREQ(reinterpret_cast<char*>(pin), "Output 2");
+  unsigned char properties[pin::kSize] = {};
+  EXPECT_EQ(dispatch(effect, op::getInputProperties, 0, 0, properties), 1);
+  EXPECT_EQ(field<int32_t>(properties, pin::flags), 3) << "active, first of a stereo pair";
+  EXPECT_STREQ(reinterpret_cast<char*>(properties), "Input 1");
+  EXPECT_EQ(dispatch(effect, op::getInputProperties, 3, 0, properties), 1);
+  EXPECT_EQ(field<int32_t>(properties, pin::flags), 1) << "active";
+  EXPECT_STREQ(reinterpret_cast<char*>(properties), "Input 4");
+  EXPECT_EQ(dispatch(effect, op::getInputProperties, 4, 0, properties), 0);
+  EXPECT_EQ(dispatch(effect, op::getOutputProperties, 1, 0, properties), 1);
+  EXPECT_STREQ(reinterpret_cast<char*>(properties), "Output 2");
 
   void* in = nullptr;
   void* out = nullptr;
   EXPECT_EQ(dispatch(effect, op::getSpeakerArrangement, 0, reinterpret_cast<IntPtr>(&in), &out), 1);
   ASSERT_TRUE(in && out);
-  EXPECT_EQ(field<int32_t>(in, 0), -2);
-  EXPECT_EQ(field<int32_t>(in, 4), 4);
-  EXPECT_EQ(field<int32_t>(out, 0), 1);
-  EXPECT_EQ(field<int32_t>(out, 4), 2);
+  EXPECT_EQ(field<int32_t>(in, arrangement::type), -2) << "user-defined";
+  EXPECT_EQ(field<int32_t>(in, arrangement::numChannels), 4);
+  EXPECT_EQ(field<int32_t>(out, arrangement::type), 1) << "stereo";
+  EXPECT_EQ(field<int32_t>(out, arrangement::numChannels), 2);
 
   // Null sides and counts outside the plug-in's channels are taken safely.
-  unsigned char many[kArrangementSize] = {};
-  setField<int32_t>(many, 4, 1000);
+  unsigned char many[arrangement::kSize] = {};
+  setField<int32_t>(many, arrangement::numChannels, 1000);
   EXPECT_EQ(dispatch(effect, op::setSpeakerArrangement, 0, reinterpret_cast<IntPtr>(many), nullptr), 1);
-  setField<int32_t>(many, 4, -5);
+  setField<int32_t>(many, arrangement::numChannels, -5);
   EXPECT_EQ(dispatch(effect, op::setSpeakerArrangement, 0, 0, many), 1);
 }
 
@@ -425,12 +425,13 @@ TEST_F(ModuleHost, PinsAndArrangementsDescribeFourInputsAndTwoOutputs) {
 // Editor
 
 TEST_F(ModuleHost, TheEditorOpensInAParentWindowIdlesMeasuresAndCloses) {
-  void* rect = nullptr;
-  ASSERT_EQ(dispatch(effect, op::editGetRect, 0, 0, &rect), 1);
-  ASSERT_NE(rect, nullptr);
-  EXPECT_EQ(field<int16_t>(rect, 0), 0);
-  EXPECT_EQ(field<int16_t>(rect, 4), 500);
-  EXPECT_EQ(field<int16_t>(rect, 6), 800);
+  void* editorRect = nullptr;
+  ASSERT_EQ(dispatch(effect, op::editGetRect, 0, 0, &editorRect), 1);
+  ASSERT_NE(editorRect, nullptr);
+  EXPECT_EQ(field<int16_t>(editorRect, rect::top), 0);
+  EXPECT_EQ(field<int16_t>(editorRect, rect::left), 0);
+  EXPECT_EQ(field<int16_t>(editorRect, rect::bottom), 500);
+  EXPECT_EQ(field<int16_t>(editorRect, rect::right), 800);
   EXPECT_EQ(dispatch(effect, op::editOpen), 0) << "no parent window";
 #if defined(_WIN32)
   HWND parent = CreateWindowExA(0, "STATIC", "host", WS_OVERLAPPEDWINDOW, 0, 0, 900, 600, nullptr, nullptr,

@@ -61,14 +61,36 @@ enum : int32_t {
 }  // namespace host
 
 // ---- Other records ----------------------------------------------------------------------------
-constexpr std::size_t kTimeInfoSize = 88;  // samplePos @0 ... tempo @32, signature @64/68, flags @84
-constexpr std::size_t kEventSize = 32;     // type @0, byteSize @4, deltaFrames @8, MIDI bytes @24
-constexpr std::size_t kSysExDumpBytes = 16, kSysExDump = At(24, 32);
-constexpr std::size_t kEventListEntries = At(8, 16);  // numEvents @0, then the pointers
-constexpr std::size_t kPinSize = 128;                 // label[64] @0, flags @64
-constexpr std::size_t kKeyNameSize = 80;              // key @4, name[64] @8
-constexpr std::size_t kArrangementSize = 904;         // type @0, channels @4
-constexpr std::size_t kEditorRectSize = 8;            // int16 top, left, bottom, right
+namespace timeinfo {
+constexpr std::size_t kSize = 88;
+constexpr std::size_t samplePos = 0, sampleRate = 8, ppqPos = 24, tempo = 32, timeSigNumerator = 64,
+                      timeSigDenominator = 68, flags = 84;
+constexpr int32_t kPlaying = 0x2, kTempoValid = 0x400, kTimeSigValid = 0x2000;
+}  // namespace timeinfo
+namespace event {  // MIDI events (32 bytes) and SysEx events share the first four fields
+constexpr std::size_t kSize = 32;
+constexpr std::size_t type = 0, byteSize = 4, deltaFrames = 8, midiData = 24, dumpBytes = 16, sysexDump = At(24, 32);
+constexpr std::size_t kSysExSize = At(32, 48);
+constexpr int32_t kMidi = 1, kSysEx = 6;
+}  // namespace event
+namespace events {  // the event list: numEvents, then the pointers
+constexpr std::size_t numEvents = 0, entries = At(8, 16);
+}  // namespace events
+namespace pin {
+constexpr std::size_t kSize = 128;
+constexpr std::size_t label = 0, flags = 64;
+}  // namespace pin
+namespace keyname {
+constexpr std::size_t kSize = 80;
+constexpr std::size_t keyNumber = 4, keyName = 8;
+}  // namespace keyname
+namespace arrangement {
+constexpr std::size_t kSize = 904;
+constexpr std::size_t type = 0, numChannels = 4;
+}  // namespace arrangement
+namespace rect {  // int16 each
+constexpr std::size_t top = 0, left = 2, bottom = 4, right = 6;
+}  // namespace rect
 
 // ---- Raw access ---------------------------------------------------------------------------------
 template <class T>

@@ -53,9 +53,8 @@ void UnloadModule(Module* module) {
 // ---------------------------------------------------------------------------------------------
 // Host
 
-Host::Host() : time(kTimeInfoSize, 0) {
-  setField<double>(time.data(), 0, 0.0);      // sample position
-  setField<double>(time.data(), 8, 44100.0);  // sample rate
+Host::Host() : time(timeinfo::kSize, 0) {
+  setField<double>(time.data(), timeinfo::sampleRate, 44100.0);
 }
 
 void* Host::Create(EntryPoint entry) {
@@ -77,9 +76,9 @@ IntPtr PUBLISHED_VST2_CALL Host::Callback(void* effect, int32_t opcode, int32_t 
   call.value = value;
   call.opt = opt;
   call.hadEffect = effect != nullptr;
-  if (opcode == host::processEvents && ptr && field<int32_t>(ptr, 0) > 0) {
-    const auto* event = field<const unsigned char*>(ptr, kEventListEntries);
-    call.event.assign(event, event + kEventSize);
+  if (opcode == host::processEvents && ptr && field<int32_t>(ptr, events::numEvents) > 0) {
+    const auto* first = field<const unsigned char*>(ptr, events::entries);
+    call.event.assign(first, first + event::kSize);
   }
   std::lock_guard<std::mutex> guard(self->mLock);
   self->mCalls.push_back(call);
