@@ -9,7 +9,10 @@
 #include <cmath>
 #include <cstring>
 #include <memory>
+#include <mutex>
+#include <set>
 
+#include "iplug/aax/AAX_CEffectGUI.h"
 #include "iplug/aax/AAX_CParameter.h"
 #include "iplug/aax/AAX_DisplayDelegates.h"
 #include "iplug/aax/AAX_Tapers.h"
@@ -53,7 +56,38 @@ int32_t ToInt32(double value) {
   return value < INT_MAX ? static_cast<int32_t>(value) : INT_MAX;
 }
 
+// The instances alive in this module, by the interface the host hands around: a GUI object
+// reaches its plug-in only through an interface found here.
+struct LiveInstances {
+  std::mutex lock;
+  std::set<const AAX_IACFEffectParameters_V2*> interfaces;
+};
+
+LiveInstances& Instances() {
+  static LiveInstances* instances = new LiveInstances;  // outlives every static instance
+  return *instances;
+}
+
 }  // namespace
+
+IPlugAAX* AAX_PlugOfEffectParameters(AAX_IACFEffectParameters_V2* parameters) {
+  if (!parameters) return nullptr;
+  LiveInstances& live = Instances();
+  std::lock_guard<std::mutex> guard(live.lock);
+  if (!live.interfaces.count(parameters)) return nullptr;
+  return static_cast<IPlugAAX*>(parameters);
+}
+
+IACFUnknown* AAX_CreateParametersInstance(IPlugAAX* (*create)()) {
+  try {
+    static PlugMutex creationLock;
+    PlugLock guard(&creationLock);
+    IPlugAAX* plug = create ? create() : nullptr;
+    return plug ? static_cast<AAX_IACFEffectParameters_V2*>(plug) : nullptr;
+  } catch (...) {
+    return nullptr;
+  }
+}
 
 // ---- Effect-parameters object -----------------------------------------------------------------
 
@@ -89,9 +123,16 @@ IPlugAAX::IPlugAAX(void* /*instanceInfo*/, int nParams, const char* channelIOStr
   CreateLatencyDelay();  // only with inputs
   SetMaxBlockSize(kInitialBlockSize);
   SetHost("ProTools", version);
+  LiveInstances& live = Instances();
+  std::lock_guard<std::mutex> guard(live.lock);
+  live.interfaces.insert(this);
 }
 
-IPlugAAX::~IPlugAAX() = default;
+IPlugAAX::~IPlugAAX() {
+  LiveInstances& live = Instances();
+  std::lock_guard<std::mutex> guard(live.lock);
+  live.interfaces.erase(this);
+}
 
 // ---- Instance start and stop ------------------------------------------------------------------
 

@@ -127,3 +127,8 @@ class IPlugAAX : public IPlugBase, public AAX_CIPlugParameters {
   uint32_t mLastChunkSize = 0;  // of the last size query; a write never passes it
   AAX_IViewContainer* mEditorViewContainer = nullptr;
 };
+
+// The host's procedure 0 for a plug-in that create makes: instances are made one at a time,
+// whatever threads ask, and the host gets the new instance's effect-parameters object without a
+// reference. Null when none could be made.
+IACFUnknown* AAX_CreateParametersInstance(IPlugAAX* (*create)());
