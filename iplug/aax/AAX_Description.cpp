@@ -174,7 +174,9 @@ void RenderAllInstances(AaxRenderContext* const first[], const void* last) {
   const size_t count = (end - begin + sizeof(void*) - 1) / sizeof(void*);
   for (size_t i = 0; i < count; ++i) {
     const AaxRenderContext* context = first[i];
-    if (!context || !context->mInstance || !*context->mInstance) continue;
-    (*context->mInstance)->RenderBlock(context);
+    if (!context || !context->mInstance) continue;
+    AAX_CIPlugParameters* instance = nullptr;
+    std::memcpy(&instance, context->mInstance, sizeof(instance));  // private data, any alignment
+    if (instance) instance->RenderBlock(context);
   }
 }

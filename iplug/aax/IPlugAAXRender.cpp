@@ -9,6 +9,7 @@
 #include <cstring>
 
 #include "iplug/aax/AAX_CParameter.h"
+#include "iplug/aax/AAX_Description.h"
 #include "iplug/aax/AAX_VProxies.h"
 #include "iplug/aax/IPlugAAX.h"
 
@@ -23,8 +24,12 @@ struct PieceBuffers {
   float* out[kMax];
 };
 
+// The channel count of a stem the host may have given this instance: a well-formed stem of at
+// least one and at most limit channels. Anything else is no answer (-1).
 int CountFrom(uint32_t stem, int limit) {
-  return std::min(static_cast<int>(stem & kStemChannelMask), limit);
+  const int channels = static_cast<int>(stem & kStemChannelMask);
+  if (channels < 1 || channels > limit || stem != AAX_StemFormatOf(channels)) return -1;
+  return channels;
 }
 
 }  // namespace
@@ -33,8 +38,14 @@ void IPlugAAX::ReadStems(int* inputs, int* outputs) {
   const int mainInputs = std::max(NInChannels() - mSideChainChannels, 0);
   uint32_t stem = 0;
   AAX_VController* controller = ControllerProxy();
-  if (controller && controller->GetInputStem(&stem) == 0) mHostInputs = CountFrom(stem, mainInputs);
-  if (controller && controller->GetOutputStem(&stem) == 0) mHostOutputs = CountFrom(stem, NOutChannels());
+  // A failed or malformed answer keeps the last; the first block assumes the one channel
+  // every configuration has.
+  if (controller && controller->GetInputStem(&stem) == 0 && CountFrom(stem, mainInputs) > 0) {
+    mHostInputs = CountFrom(stem, mainInputs);
+  }
+  if (controller && controller->GetOutputStem(&stem) == 0 && CountFrom(stem, NOutChannels()) > 0) {
+    mHostOutputs = CountFrom(stem, NOutChannels());
+  }
   *inputs = std::min({mHostInputs, mainInputs, PieceBuffers::kMax});
   *outputs = std::min({mHostOutputs, NOutChannels(), PieceBuffers::kMax});
 }
