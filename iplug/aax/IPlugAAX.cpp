@@ -214,6 +214,11 @@ AAX_Result IPlugAAX::BuildHostParameters() {
     Parameters().AddParameter(MakeHostParameter(*GetParam(i), kept->Get()));
   }
 
+  // As every other adapter starts a plug-in: the host is there, and the reactions of every
+  // parameter have set the processing up from the parameters' values (preset 0).
+  HostReady();
+  if (!RecallPreset(0)) NotifyAllParamsChanged(kSourceRecall);
+
   // A host that cannot tell its rate leaves the last one in place.
   float rate = 0.f;
   AAX_VController* controller = ControllerProxy();

@@ -33,6 +33,7 @@ constexpr uint32_t kStereoStem = 0x00010002;
 constexpr uint32_t kMonoStem = 0x00000001;
 constexpr int32_t kBadChunkSize = -20008;
 constexpr int kBlock = 64;
+constexpr double kTwoPi = 6.283185307179586;
 enum GuiSlot : int { kGuiInitialize = 3, kGuiUninitialize = 4, kGuiSetViewContainer = 6, kGuiGetViewSize = 7 };
 
 using Create = void* (*)();
@@ -174,9 +175,9 @@ float Signal(int channel, int frame) {
   const double t = frame / 48000.0;
   const double loud = (frame / 12000) % 2 ? 0.5 : 0.05;
   switch (channel) {
-    case 0: return static_cast<float>(loud * std::sin(2 * M_PI * 220 * t));
-    case 1: return static_cast<float>(loud * std::sin(2 * M_PI * 330 * t + 1));
-    default: return static_cast<float>(0.2 * std::sin(2 * M_PI * 150 * t));
+    case 0: return static_cast<float>(loud * std::sin(kTwoPi * 220 * t));
+    case 1: return static_cast<float>(loud * std::sin(kTwoPi * 330 * t + 1));
+    default: return static_cast<float>(0.2 * std::sin(kTwoPi * 150 * t));
   }
 }
 
