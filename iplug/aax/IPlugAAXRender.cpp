@@ -85,7 +85,9 @@ void IPlugAAX::RenderBlock(const AaxRenderContext* context) {
 void IPlugAAX::RunBlock(const AaxRenderContext& context, int frames, bool bypassed) {
   int inputs = 1, outputs = 1;
   ReadStems(&inputs, &outputs);
-  if (frames != GetBlockSize()) {
+  // Only a block larger than the scratch buffers needs new ones (and the processing set up
+  // for them); a shorter one, as hosts send at loop ends, keeps the processing's state.
+  if (frames > GetBlockSize()) {
     SetMaxBlockSize(frames);
     ResetProcessing();
   }

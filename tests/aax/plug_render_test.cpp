@@ -71,7 +71,7 @@ TEST_F(PlugRender, BypassPassesTheAudioThroughWithoutProcessing) {
   EXPECT_FLOAT_EQ(2.0f, context.out[1][0]);
 }
 
-TEST_F(PlugRender, ALongerBlockResizesBeforeBindingAndResetsOnce) {
+TEST_F(PlugRender, ALongerBlockResizesBeforeBindingAndResetsOnceAShorterOneNever) {
   const int resets = plug->resets;
   RenderContext context = Context(2, 2, 4096);  // four times the first block size
   Fill(context, {1.0f, 2.0f, 0.0f});
@@ -81,7 +81,10 @@ TEST_F(PlugRender, ALongerBlockResizesBeforeBindingAndResetsOnce) {
   // Every frame of the converted input survived the resize.
   for (int i = 0; i < 4096; ++i) ASSERT_FLOAT_EQ(context.in[0][i], context.out[0][i]) << i;
   Render(context);
+  context.SetFrames(100);  // a short block at a loop end keeps the processing's state
+  Render(context);
   EXPECT_EQ(resets + 1, plug->resets);
+  EXPECT_EQ(100, plug->lastFrames);
 }
 
 TEST_F(PlugRender, ABlockOfNoFramesIsRefused) {
