@@ -2,7 +2,6 @@
 // context that hands over the instance's effect-parameters interface, given the host's view and
 // taking it away again, with the test plug-in's headless editor.
 
-#include <cstring>
 
 #include "fakehost/fake_registration_host.h"
 #include "hosted_plug.h"
@@ -16,18 +15,12 @@ using namespace fakehost;
 enum GuiSlot : int { kGuiInitialize = 3, kGuiUninitialize = 4, kGuiSetViewContainer = 6, kGuiGetViewSize = 7 };
 constexpr int32_t kNoHostContext = -20011;
 
-aaxfake::Guid Same(const Guid& g) {
-  aaxfake::Guid out;
-  std::memcpy(&out, &g, sizeof out);
-  return out;
-}
-
 struct EditorBridge : HostedPlug {
   void SetUp() override {
     HostedPlug::SetUp();
-    guiHost.Answer(Same(kEffectParameters), params);
-    guiHost.Answer(Same(kController), host.controller.Interface());
-    guiHost.Answer(Same(kTransport), host.transport.Interface());
+    guiHost.Answer(kEffectParameters, params);
+    guiHost.Answer(kController, host.controller.Interface());
+    guiHost.Answer(kTransport, host.transport.Interface());
     gui = CreateGuiInstance();
     ASSERT_NE(nullptr, gui);
     CallSlot<uint32_t>(gui, kAddRef);

@@ -9,7 +9,6 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <cstring>
 #include <string>
 #include <vector>
 
@@ -36,12 +35,6 @@ constexpr double kTwoPi = 6.283185307179586;
 enum GuiSlot : int { kGuiInitialize = 3, kGuiUninitialize = 4, kGuiSetViewContainer = 6, kGuiGetViewSize = 7 };
 
 using Create = void* (*)();
-
-aaxfake::Guid Same(const Guid& g) {
-  aaxfake::Guid out;
-  std::memcpy(&out, &g, sizeof out);
-  return out;
-}
 
 aaxfake::AaxModule OpenModule() {
 #if defined(_WIN32)
@@ -222,8 +215,8 @@ struct ParentWindow {
 
 TEST_F(Module, TheEditorOpensAsAChildOfTheHostsViewAndTheModuleCanUnload) {
   void* params = StartInstance();
-  registry.Answer(Same(kEffectParameters), params);
-  registry.Answer(Same(kController), host.controller.Interface());
+  registry.Answer(kEffectParameters, params);
+  registry.Answer(kController, host.controller.Interface());
   void* gui = reinterpret_cast<Create>(effect->ProcedureOf(1))();
   ASSERT_NE(nullptr, gui);
   CallSlot<uint32_t>(gui, kAddRef);
