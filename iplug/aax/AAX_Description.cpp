@@ -177,6 +177,10 @@ void RenderAllInstances(AaxRenderContext* const first[], const void* last) {
     if (!context || !context->mInstance) continue;
     AAX_CIPlugParameters* instance = nullptr;
     std::memcpy(&instance, context->mInstance, sizeof(instance));  // private data, any alignment
-    if (instance) instance->RenderBlock(context);
+    try {
+      if (instance) instance->RenderBlock(context);
+    } catch (...) {
+      // The host's audio thread sees nothing of it; the next instance still renders.
+    }
   }
 }

@@ -99,6 +99,8 @@ AAX_Result ACF_CALLTYPE AAX_CIPlugParameters::GetInstanceField(int32_t fieldInde
   if (!out) return AAX_ERROR_NULL_OBJECT;
   if (size < sizeof(void*)) {
     // A truncated pointer would send the render callback anywhere.
+    IPlugBase::TraceCall("AAX_CIPlugParameters::GetInstanceField",
+                         "host misbehaving: %u bytes for the instance pointer", size);
     std::memset(out, 0, size);
     return AAX_ERROR_NULL_OBJECT;
   }

@@ -49,7 +49,11 @@ AAX_Result IPlugAAX::WriteStateChunk(AAX_CTypeID id, AAX_SPlugInChunk* chunk) {
   ByteBlock state;
   if (!SaveStateTo(&state)) return AAX_ERROR_INVALID_CHUNK_ID;
   // The record holds what the host was told to allocate, and no more.
-  if (static_cast<uint32_t>(state.Size()) > mLastChunkSize) return AAX_ERROR_INCORRECT_CHUNK_SIZE;
+  if (static_cast<uint32_t>(state.Size()) > mLastChunkSize) {
+    TraceCall("IPlugAAX::WriteStateChunk", "host misbehaving: %d bytes to write, %u asked for",
+              state.Size(), mLastChunkSize);
+    return AAX_ERROR_INCORRECT_CHUNK_SIZE;
+  }
   chunk->fSize = state.Size();
   std::memcpy(chunk->fData, state.GetBytes(), static_cast<size_t>(state.Size()));
   return 0;
@@ -60,7 +64,10 @@ AAX_Result IPlugAAX::ReadStateChunk(AAX_CTypeID id, const AAX_SPlugInChunk* chun
   if (!chunk) return AAX_ERROR_NULL_OBJECT;
   ByteBlock current;
   if (!SaveStateTo(&current)) return AAX_ERROR_INVALID_CHUNK_ID;
-  if (chunk->fSize < current.Size()) return AAX_ERROR_INCORRECT_CHUNK_SIZE;
+  if (chunk->fSize < current.Size()) {
+    TraceCall("IPlugAAX::ReadStateChunk", "host misbehaving: a record of %d bytes", chunk->fSize);
+    return AAX_ERROR_INCORRECT_CHUNK_SIZE;
+  }
 
   ByteBlock state;
   if (state.Put(chunk->fData, chunk->fSize) != chunk->fSize) return AAX_ERROR_INCORRECT_CHUNK_SIZE;

@@ -42,9 +42,13 @@ void IPlugAAX::ReadStems(int* inputs, int* outputs) {
   // every configuration has.
   if (controller && controller->GetInputStem(&stem) == 0 && CountFrom(stem, mainInputs) > 0) {
     mHostInputs = CountFrom(stem, mainInputs);
+  } else {
+    TraceCall("IPlugAAX::ReadStems", "host misbehaving: no usable input stem (0x%08X)", stem);
   }
   if (controller && controller->GetOutputStem(&stem) == 0 && CountFrom(stem, NOutChannels()) > 0) {
     mHostOutputs = CountFrom(stem, NOutChannels());
+  } else {
+    TraceCall("IPlugAAX::ReadStems", "host misbehaving: no usable output stem (0x%08X)", stem);
   }
   *inputs = std::min({mHostInputs, mainInputs, PieceBuffers::kMax});
   *outputs = std::min({mHostOutputs, NOutChannels(), PieceBuffers::kMax});
@@ -70,10 +74,17 @@ void IPlugAAX::RenderBlock(const AaxRenderContext* context) {
   try {
     PlugLock lock(GetMutex());
     const int frames = context->mBufferLength ? *context->mBufferLength : 0;
-    if (frames < 1) return;
+    if (frames < 1) {
+      TraceCall("IPlugAAX::RenderBlock", "host misbehaving: a block of %d frames", frames);
+      return;
+    }
     // Outside a started instance there is neither bypass parameter nor controller to ask.
     bool bypassed = true;
-    if (mBypassParameter && ControllerProxy()) mBypassParameter->ReadBool(bypassed);
+    if (mBypassParameter && ControllerProxy()) {
+      mBypassParameter->ReadBool(bypassed);
+    } else {
+      TraceCall("IPlugAAX::RenderBlock", "host misbehaving: render outside a started instance");
+    }
     mTransport = context->mTransportNode ? context->mTransportNode->GetTransport() : nullptr;
     ReadMidi(*context);
     RunBlock(*context, frames, bypassed);
@@ -99,7 +110,9 @@ float* IPlugAAX::SideChainBuffer(const AaxRenderContext& context, int mainInputs
   // The side-chain buffer follows the main channels; an index beyond them would read past
   // what the host handed over.
   const int32_t index = *context.mSideChainIndex;
-  return index >= 1 && index <= mainInputs ? context.mInputs[index] : nullptr;
+  if (index >= 1 && index <= mainInputs) return context.mInputs[index];
+  if (index != 0) TraceCall("IPlugAAX::SideChainBuffer", "host misbehaving: side-chain index %d", index);
+  return nullptr;
 }
 
 void IPlugAAX::ProcessPieces(const AaxRenderContext& context, int frames, int inputs,
