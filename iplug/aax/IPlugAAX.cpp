@@ -259,13 +259,19 @@ AAX_Result IPlugAAX::ApplyHostParameterValue(const char* id, double normalized) 
 
 // ---- Requests of the framework to the host ----------------------------------------------------
 
-void IPlugAAX::BeginInformHostOfParamChange(int index) { BeginGesture(HostParameterId(index)); }
-
-void IPlugAAX::InformHostOfParamChange(int index, double normalized) {
-  PostNormalized(HostParameterId(index), normalized);
+// An index outside the framework parameters names no host parameter; the empty text would
+// name the master bypass.
+void IPlugAAX::BeginInformHostOfParamChange(int index) {
+  if (mParamIds.Get(index)) BeginGesture(HostParameterId(index));
 }
 
-void IPlugAAX::EndInformHostOfParamChange(int index) { EndGesture(HostParameterId(index)); }
+void IPlugAAX::InformHostOfParamChange(int index, double normalized) {
+  if (mParamIds.Get(index)) PostNormalized(HostParameterId(index), normalized);
+}
+
+void IPlugAAX::EndInformHostOfParamChange(int index) {
+  if (mParamIds.Get(index)) EndGesture(HostParameterId(index));
+}
 
 void IPlugAAX::ResizeEditor(int width, int height) {
   IPlugEditor* editor = GetGUI();

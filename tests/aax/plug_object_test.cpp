@@ -81,6 +81,10 @@ TEST_F(PlugObject, FrameworkGesturesAndValuesReachTheHostsAutomation) {
   const std::vector<std::string> expected = {"touch:2", "touch:2", "request:2=1", "release:2",
                                              "release:2"};
   EXPECT_EQ(expected, host.automation.calls);
+  // No framework index outside the parameters reaches the bypass's empty identifier.
+  plug->InformHostOfParamChange(kNumParams, 1.0);
+  plug->BeginInformHostOfParamChange(-1);
+  EXPECT_EQ(expected, host.automation.calls);
   plug->MarkStateModified();
   EXPECT_EQ(1, Changes());
 }
