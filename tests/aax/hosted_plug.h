@@ -54,9 +54,7 @@ struct HostedPlug : ::testing::Test {
   }
   // A context of the plug-in's configuration "3-2" (or "2-1") filled as the host fills it.
   fakehost::RenderContext Context(int inputs, int outputs, int frames) {
-    fakehost::RenderContext context(inputs, outputs, frames);
-    EXPECT_TRUE(context.FillInstance(params));
-    return context;
+    return fakehost::RenderContext(inputs, outputs, frames, params);
   }
   void Render(fakehost::RenderContext& context) {
     context.Render(reinterpret_cast<fakehost::ProcessProcedure>(&RenderAllInstances));

@@ -175,8 +175,8 @@ float Signal(int channel, int frame) {
 
 std::vector<std::vector<float>> RenderModule(Module& m, void* params, bool bypass, int blocks) {
   if (bypass) CallSlot<int32_t>(params, kApplyHostValue, "", 1.0, 0);
-  RenderContext context(2, 2, kBlock);
-  EXPECT_TRUE(context.FillInstance(params));
+  RenderContext context(2, 2, kBlock, params);
+  EXPECT_TRUE(context.Filled());
   context.RouteSideChain(true);
   std::vector<std::vector<float>> out(2, std::vector<float>(static_cast<size_t>(kBlock * blocks)));
   for (int b = 0; b < blocks; ++b) {

@@ -117,7 +117,7 @@ TEST_F(PlugRender, TheTransportGettersReadTheTransportOfTheBlock) {
   EXPECT_EQ(0.0, plug->GetHostTempo());
 
   RenderContext context = Context(2, 2, 64);
-  NodeTransport& t = context.transportNode.own;
+  FakeTransport& t = context.transportNode.values;
   t.tempo = 90.0;
   t.numerator = 7;
   t.denominator = 8;

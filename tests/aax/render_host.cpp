@@ -44,8 +44,7 @@ vst3host::Wav RenderThrough(void* params, ProcessProcedure process, const vst3ho
   output.sampleRate = input.sampleRate;
   output.format = input.format;
   output.channels = 2;
-  RenderContext context(2, 2, kBlock);
-  context.FillInstance(params);
+  RenderContext context(2, 2, kBlock, params);
   context.RouteSideChain(input.channels > kSideChainChannel);
   for (long long at = 0; at < input.Frames(); at += kBlock) {
     const int n = static_cast<int>(std::min<long long>(kBlock, input.Frames() - at));

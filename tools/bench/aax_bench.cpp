@@ -57,8 +57,7 @@ void BM_AaxModuleRender(benchmark::State& state) {
   CallSlot<int32_t>(object, kQueryInterface, &kEffectParameters, &params);
   CallSlot<int32_t>(params, kStartInstance, host.Interface());
 
-  RenderContext context(2, 2, frames);
-  context.FillInstance(params);
+  RenderContext context(2, 2, frames, params);
   context.RouteSideChain(true);
   std::vector<float> signal[3];
   for (int c = 0; c < 3; ++c) {

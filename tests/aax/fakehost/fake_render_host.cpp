@@ -14,29 +14,35 @@ void* fn(F f) {
 
 void FAKEHOST_THISCALL NoDestructor(void*) {}
 
-int32_t FAKEHOST_THISCALL Tempo(const NodeTransport* t, double* bpm) {
-  if (t->result == 0) *bpm = t->tempo;
-  return t->result;
+int32_t FAKEHOST_THISCALL Tempo(const NodeTransport* n, double* bpm) {
+  const FakeTransport& t = *n->values;
+  if (t.result == 0) *bpm = t.tempo;
+  return t.result;
 }
-int32_t FAKEHOST_THISCALL Meter(const NodeTransport* t, int32_t* num, int32_t* den) {
-  if (t->result == 0) *num = t->numerator, *den = t->denominator;
-  return t->result;
+int32_t FAKEHOST_THISCALL Meter(const NodeTransport* n, int32_t* num, int32_t* den) {
+  const FakeTransport& t = *n->values;
+  if (t.result == 0) *num = t.numerator, *den = t.denominator;
+  return t.result;
 }
-int32_t FAKEHOST_THISCALL Playing(const NodeTransport* t, bool* playing) {
-  if (t->result == 0) *playing = t->playing;
-  return t->result;
+int32_t FAKEHOST_THISCALL Playing(const NodeTransport* n, bool* playing) {
+  const FakeTransport& t = *n->values;
+  if (t.result == 0) *playing = t.playing;
+  return t.result;
 }
-int32_t FAKEHOST_THISCALL Ticks(const NodeTransport* t, int64_t* ticks) {
-  if (t->result == 0) *ticks = t->ticks;
-  return t->result;
+int32_t FAKEHOST_THISCALL Ticks(const NodeTransport* n, int64_t* ticks) {
+  const FakeTransport& t = *n->values;
+  if (t.result == 0) *ticks = t.ticks;
+  return t.result;
 }
-int32_t FAKEHOST_THISCALL Loop(const NodeTransport* t, bool* looping, int64_t* start, int64_t* end) {
-  if (t->result == 0) *looping = t->looping, *start = t->loopStart, *end = t->loopEnd;
-  return t->result;
+int32_t FAKEHOST_THISCALL Loop(const NodeTransport* n, bool* looping, int64_t* start, int64_t* end) {
+  const FakeTransport& t = *n->values;
+  if (t.result == 0) *looping = t.looping, *start = t.loopStart, *end = t.loopEnd;
+  return t.result;
 }
-int32_t FAKEHOST_THISCALL Samples(const NodeTransport* t, int64_t* samples) {
-  if (t->result == 0) *samples = t->samples;
-  return t->result;
+int32_t FAKEHOST_THISCALL Samples(const NodeTransport* n, int64_t* samples) {
+  const FakeTransport& t = *n->values;
+  if (t.result == 0) *samples = t.samples;
+  return t.result;
 }
 
 void* const kTransportTable[] = {fn(NoDestructor), fn(Tempo), fn(Meter), fn(Playing),
@@ -49,12 +55,15 @@ void* const kNodeTable[] = {fn(NoDestructor), fn(NoBuffer), fn(Transport)};
 
 }  // namespace
 
-NodeTransport::NodeTransport() : table(kTransportTable) {}
-TransportNode::TransportNode() : table(kNodeTable), transport(&own) {}
+NodeTransport::NodeTransport(const FakeTransport* answers) : table(kTransportTable), values(answers) {}
+TransportNode::TransportNode() : table(kNodeTable), transport(&own), own(&values) {}
 
-RenderContext::RenderContext(int inputs, int outputs, int n)
+RenderContext::RenderContext(int inputs, int outputs, int n, void* effectParameters)
     : in(static_cast<size_t>(inputs) + 1), out(static_cast<size_t>(outputs)), frames(0) {
   SetFrames(n);
+  constexpr int kGetInstanceField = 32;
+  mFilled = CallSlot<int32_t>(effectParameters, kGetInstanceField, int32_t{kFieldInstance},
+                              static_cast<void*>(mPrivate), uint32_t{sizeof(mPrivate)}) == 0;
 }
 
 void RenderContext::SetFrames(int n) {
@@ -69,12 +78,6 @@ void RenderContext::SetFrames(int n) {
 
 void RenderContext::RouteSideChain(bool routed) {
   mSideChainIndex = routed ? static_cast<int32_t>(in.size() - 1) : 0;
-}
-
-bool RenderContext::FillInstance(void* effectParameters) {
-  constexpr int kGetInstanceField = 32;
-  return CallSlot<int32_t>(effectParameters, kGetInstanceField, int32_t{kFieldInstance},
-                           static_cast<void*>(mPrivate), uint32_t{sizeof(mPrivate)}) == 0;
 }
 
 void RenderContext::Link() {

@@ -18,26 +18,21 @@ enum RenderField : int {
   kFieldMeters = 9, kRenderFields = 10,
 };
 
-// The transport a node hands out.
+// The transport a node hands out; it answers what the values say (the parameter side's
+// transport: tempo, meter, ticks, loop, samples and the result of every query).
 struct NodeTransport {
-  NodeTransport();
+  explicit NodeTransport(const FakeTransport* values);
   void* const* table;
-  double tempo = 120.0;
-  int32_t numerator = 4;
-  int32_t denominator = 4;
-  bool playing = false;
-  int64_t ticks = 0;  // 960000 per quarter note
-  bool looping = false;
-  int64_t loopStart = 0;
-  int64_t loopEnd = 0;
-  int64_t samples = 0;
-  int32_t result = 0;  // every query's answer
+  const FakeTransport* values;
 };
 
 struct TransportNode {
   TransportNode();
+  TransportNode(const TransportNode&) = delete;
+  TransportNode& operator=(const TransportNode&) = delete;
   void* const* table;
   NodeTransport* transport;
+  FakeTransport values;
   NodeTransport own;
 };
 
@@ -47,10 +42,12 @@ using ProcessProcedure = void (*)(void* const* first, const void* last);
 // when one is routed), outputs, block length and the private data the instance filled.
 class RenderContext {
  public:
-  RenderContext(int inputs, int outputs, int frames);
   // Asks the instance for its private data through its table, as a host does when it builds
-  // the context; false when the instance refuses.
-  bool FillInstance(void* effectParameters);
+  // the context (Filled() tells whether the instance answered).
+  RenderContext(int inputs, int outputs, int frames, void* effectParameters);
+  RenderContext(const RenderContext&) = delete;
+  RenderContext& operator=(const RenderContext&) = delete;
+  bool Filled() const { return mFilled; }
   // Routes a side-chain buffer (the entry after the main inputs), or none.
   void RouteSideChain(bool routed);
   void SetSideChainIndex(int32_t index) { mSideChainIndex = index; }
@@ -68,6 +65,7 @@ class RenderContext {
   void* mWords[kRenderFields] = {};
   std::vector<float*> mIn, mOut;
   int32_t mSideChainIndex = 0;
+  bool mFilled = false;
   alignas(void*) unsigned char mPrivate[sizeof(void*)] = {};
 };
 
