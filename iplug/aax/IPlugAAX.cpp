@@ -225,7 +225,7 @@ AAX_Result IPlugAAX::BuildHostParameters() {
   float rate = 0.f;
   AAX_VController* controller = ControllerProxy();
   if (controller && controller->GetSampleRate(&rate) == 0 && std::isfinite(rate) && rate > 0.f) {
-    SetSampleRate(rate);
+    static_cast<void>(SetSampleRate(rate));  // a rate the framework refuses leaves its own
   }
   ResetProcessing();
   return 0;

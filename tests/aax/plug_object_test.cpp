@@ -46,7 +46,7 @@ TEST_F(PlugObject, PublishesTheBypassThenOneHostParameterPerFrameworkParameter) 
 TEST_F(PlugObject, AFailedOrAbsurdSampleRateKeepsTheRateItHad) {
   for (float rate : {48000.f, 0.f, NAN}) {
     Call(kStopInstance);
-    plug->SetSampleRate(96000.0);
+    static_cast<void>(plug->SetSampleRate(96000.0));
     host.controller.sampleRate = rate;
     host.controller.sampleRateResult = rate == 48000.f ? -20004 : 0;
     ASSERT_EQ(0, Call(kStartInstance, host.Interface()));
