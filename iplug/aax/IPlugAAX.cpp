@@ -68,6 +68,12 @@ LiveInstances& Instances() {
   return *instances;
 }
 
+// What the effect-parameters base refuses because a host broke the rules goes where the
+// framework's own reports go.
+void TraceHostMisbehaviour(const char* operation, const char* what) {
+  IPlugBase::TraceCall(operation, "host misbehaving: %s", what);
+}
+
 }  // namespace
 
 IPlugAAX* AAX_PlugOfEffectParameters(AAX_IACFEffectParameters_V2* parameters) {
@@ -120,6 +126,7 @@ IPlugAAX::IPlugAAX(void* /*instanceInfo*/, int nParams, const char* channelIOStr
                 uniqueId, makerId, latency, midiIn, stateChunks, instrument, kApiAAX),
       mSideChainChannels(sideChainChannels > 0 ? sideChainChannels : 0) {
   TraceCall("IPlugAAX::IPlugAAX");
+  sHostMisbehaviour = &TraceHostMisbehaviour;
   MarkInputsConnected(0, NInChannels(), true);
   MarkOutputsConnected(0, NOutChannels(), true);
   CreateLatencyDelay();  // only with inputs
