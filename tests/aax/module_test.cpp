@@ -31,7 +31,6 @@ constexpr uint32_t kStereoStem = 0x00010002;
 constexpr uint32_t kMonoStem = 0x00000001;
 constexpr int32_t kBadChunkSize = -20008;
 constexpr int kBlock = 64;
-constexpr double kTwoPi = 6.283185307179586;
 enum GuiSlot : int { kGuiInitialize = 3, kGuiUninitialize = 4, kGuiSetViewContainer = 6, kGuiGetViewSize = 7 };
 
 using Create = void* (*)();
@@ -162,40 +161,19 @@ TEST_F(Module, TheStateChunkRoundTripsAndRefusesAShortRecord) {
   StopInstance(params);
 }
 
-// Main left and right, then the side chain.
-float Signal(int channel, int frame) {
-  const double t = frame / 48000.0;
-  const double loud = (frame / 12000) % 2 ? 0.5 : 0.05;
-  switch (channel) {
-    case 0: return static_cast<float>(loud * std::sin(kTwoPi * 220 * t));
-    case 1: return static_cast<float>(loud * std::sin(kTwoPi * 330 * t + 1));
-    default: return static_cast<float>(0.2 * std::sin(kTwoPi * 150 * t));
-  }
-}
-
-std::vector<std::vector<float>> RenderModule(Module& m, void* params, bool bypass, int blocks) {
-  if (bypass) CallSlot<int32_t>(params, kApplyHostValue, "", 1.0, 0);
-  RenderContext context(2, 2, kBlock, params);
-  EXPECT_TRUE(context.Filled());
-  context.RouteSideChain(true);
-  std::vector<std::vector<float>> out(2, std::vector<float>(static_cast<size_t>(kBlock * blocks)));
-  for (int b = 0; b < blocks; ++b) {
-    for (int c = 0; c < 3; ++c)
-      for (int i = 0; i < kBlock; ++i) context.in[c][i] = Signal(c, b * kBlock + i);
-    context.Render(m.Process(1));
-    for (int c = 0; c < 2; ++c) std::copy(context.out[c].begin(), context.out[c].begin() + kBlock, out[c].begin() + b * kBlock);
-  }
-  return out;
-}
-
-TEST_F(Module, BypassPassesTheMainInputThrough) {
-  host.controller.sampleRate = 48000.f;
+TEST_F(Module, BypassPassesTheMainInputThroughAndLeavesTheSideChainOut) {
   host.controller.inputStem = host.controller.outputStem = kStereoStem;
   void* params = StartInstance();
-  const auto out = RenderModule(*this, params, true, 8);
-  for (int i = 0; i < 8 * kBlock; ++i) {
-    ASSERT_EQ(Signal(0, i), out[0][i]) << i;
-    ASSERT_EQ(Signal(1, i), out[1][i]) << i;
+  ASSERT_EQ(0, CallSlot<int32_t>(params, kApplyHostValue, "", 1.0, 0));
+  RenderContext context(2, 2, kBlock, params);
+  ASSERT_TRUE(context.Filled());
+  context.RouteSideChain(true);
+  for (int block = 0; block < 4; ++block) {
+    for (int c = 0; c < 3; ++c)
+      for (int i = 0; i < kBlock; ++i) context.in[c][i] = static_cast<float>(std::sin(0.01 * (c + 1) * (block * kBlock + i)));
+    context.Render(Process(1));
+    for (int c = 0; c < 2; ++c)
+      for (int i = 0; i < kBlock; ++i) ASSERT_EQ(context.in[c][i], context.out[c][i]) << block << " " << c << " " << i;
   }
   StopInstance(params);
 }

@@ -35,7 +35,7 @@ TEST_F(PlugRender, AStereoBlockRidesOnTheHostsSideChainBuffer) {
   EXPECT_FLOAT_EQ(2.0f, context.out[1][0]);
 }
 
-TEST_F(PlugRender, TheMonoConfigurationBindsOneChannelEachWay) {
+TEST_F(PlugRender, TheMonoConfigurationBindsOneChannelEachWayWhateverTheStemsSayLater) {
   host.controller.inputStem = kMonoStem;
   host.controller.outputStem = kMonoStem;
   RenderContext context = Context(1, 1, 64);
@@ -43,21 +43,13 @@ TEST_F(PlugRender, TheMonoConfigurationBindsOneChannelEachWay) {
   context.RouteSideChain(true);
   Render(context);
   EXPECT_FLOAT_EQ(1.25f, context.out[0][0]);
-}
-
-TEST_F(PlugRender, AbsurdOrFailedStemsNeverReachPastTheHostsBuffers) {
-  host.controller.inputStem = kMonoStem;
-  host.controller.outputStem = kMonoStem;
-  RenderContext context = Context(1, 1, 64);
-  Fill(context, {1.0f, 0.0f});
-  Render(context);
   // The host now claims more than the configuration it was given, or cannot tell: the last
   // answer holds, and ASan sees no read past the one-buffer arrays.
   host.controller.inputStem = host.controller.outputStem = 0x0000FFFF;
   Render(context);
   host.controller.stemResult = -20004;
   Render(context);
-  EXPECT_FLOAT_EQ(1.0f, context.out[0][0]);
+  EXPECT_FLOAT_EQ(1.25f, context.out[0][0]);
 }
 
 TEST_F(PlugRender, BypassPassesTheAudioThroughWithoutProcessing) {
