@@ -228,11 +228,13 @@ AAX_Result IPlugAAX::BuildHostParameters() {
   HostReady();
   if (!RecallPreset(0)) NotifyAllParamsChanged(kSourceRecall);
 
-  // A host that cannot tell its rate leaves the last one in place.
+  // A host that cannot tell its rate, or tells one the framework does not run at, leaves the
+  // last one in place.
   float rate = 0.f;
   AAX_VController* controller = ControllerProxy();
-  if (controller && controller->GetSampleRate(&rate) == 0 && std::isfinite(rate) && rate > 0.f) {
-    static_cast<void>(SetSampleRate(rate));  // a rate the framework refuses leaves its own
+  const bool told = controller && controller->GetSampleRate(&rate) == 0;
+  if (!told || !IsSupportedSampleRate(rate) || !SetSampleRate(rate)) {
+    TraceCall("IPlugAAX::BuildHostParameters", "host misbehaving: sample rate %g", rate);
   }
   ResetProcessing();
   return 0;

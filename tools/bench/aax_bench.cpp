@@ -8,8 +8,6 @@
 #if defined(CORVANE_AAX_MODULE_FILE)
 #include <dlfcn.h>
 
-#include <cmath>
-
 #include "fakehost/fake_params_host.h"
 #include "fakehost/fake_registration_host.h"
 #include "fakehost/fake_render_host.h"
