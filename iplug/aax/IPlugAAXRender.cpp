@@ -119,8 +119,8 @@ void IPlugAAX::ProcessPieces(const AaxRenderContext& context, int frames, int in
                              int outputs, bool bypassed) {
   float* sideChain = SideChainBuffer(context, inputs);
   const int sideChainInput = NInChannels() - 1;
-  PlugConsolePrint(sideChain ? "sidechain\n" : "no sidechain\n");
-  PlugConsolePrint("attach input buffers: 0 - %d\n", NInChannels());
+  PlugConsoleWrite(sideChain ? "sidechain\n" : "no sidechain\n");
+  PlugConsoleWriteNumber("attach input buffers: 0 - ", NInChannels(), "\n");
   // Normally one piece: the block size follows the host's. More pieces only when the scratch
   // buffers could not grow to the host's block.
   const int piece = GetBlockSize();
@@ -129,7 +129,7 @@ void IPlugAAX::ProcessPieces(const AaxRenderContext& context, int frames, int in
     const int n = std::min(piece, frames - done);
     for (int c = 0; c < inputs; ++c) buffers.in[c] = context.mInputs ? context.mInputs[c] + done : nullptr;
     for (int c = 0; c < outputs; ++c) buffers.out[c] = context.mOutputs ? context.mOutputs[c] + done : nullptr;
-    ClearScratchBuffers();
+    ClearScratchBuffers(n);
     MarkInputsConnected(0, NInChannels(), false);
     MarkInputsConnected(0, inputs, true);
     BindInputBuffersFloat(0, inputs, buffers.in, n);

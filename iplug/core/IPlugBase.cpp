@@ -235,7 +235,7 @@ void IPlugBase::BindInputBuffersFloat(int first, int count, float** host, int nF
   ClampRange(first, count, NInChannels(), &begin, &end);
   int next = 0;
   for (int i = begin; i < end; ++i) {
-    PlugConsolePrint("attaching channel %d ...", i);
+    PlugConsoleWriteNumber("attaching channel ", i, " ...");
     InputChannel* channel = mInChannels.Get(i);
     if (channel->mConnected) {
       const float* buffer = host ? host[next++] : nullptr;
@@ -246,7 +246,7 @@ void IPlugBase::BindInputBuffersFloat(int first, int count, float** host, int nF
       }
       PointAtScratch(channel);
     }
-    PlugConsolePrint("done\n");
+    PlugConsoleWrite("done\n");
   }
 }
 
@@ -313,9 +313,12 @@ void IPlugBase::RunPassThroughFloat(int nFrames) {
   ConvertOutputsToFloat(UsableFrames(nFrames));
 }
 
-void IPlugBase::ClearScratchBuffers() {
-  for (int i = 0; i < NInChannels(); ++i) ZeroDoubles(mInChannels.Get(i)->ScratchData(), mBlockSize);
-  for (int i = 0; i < NOutChannels(); ++i) ZeroDoubles(mOutChannels.Get(i)->ScratchData(), mBlockSize);
+void IPlugBase::ClearScratchBuffers() { ClearScratchBuffers(mBlockSize); }
+
+void IPlugBase::ClearScratchBuffers(int nFrames) {
+  const int frames = UsableFrames(nFrames);
+  for (int i = 0; i < NInChannels(); ++i) ZeroDoubles(mInChannels.Get(i)->ScratchData(), frames);
+  for (int i = 0; i < NOutChannels(); ++i) ZeroDoubles(mOutChannels.Get(i)->ScratchData(), frames);
 }
 
 bool IPlugBase::SetSampleRate(double rate) {

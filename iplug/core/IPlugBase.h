@@ -92,6 +92,9 @@ class IPlugBase {
   void RunPassThrough(int nFrames);
   void RunPassThroughFloat(int nFrames);
   void ClearScratchBuffers();
+  // Only the frames one block of nFrames reads (within the block size): an adapter that clears
+  // before every block need not zero the whole block size each time.
+  void ClearScratchBuffers(int nFrames);
   void NotifyAllParamsChanged(ParamChangeSource source);
   void LabelInputBus(int index, const char* text);   // index 0 or 1
   void LabelOutputBus(int index, const char* text);  // any index >= 0

@@ -9,6 +9,10 @@
 #include <cstdlib>
 #include <functional>
 
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
 #if defined(__SSE2__) || defined(_M_X64) || (defined(_M_IX86_FP) && _M_IX86_FP >= 2)
 #include <emmintrin.h>
 #define PLUG_HAVE_SSE2 1
@@ -241,18 +245,70 @@ std::atomic<PlugAssertHandler> gAssertHandler{nullptr};
 
 void SetPlugConsoleSink(PlugConsoleSink sink) { gConsoleSink.store(sink); }
 
+namespace {
+
+constexpr size_t kConsoleTextSize = 256;  // longer texts are cut, as the formatted ones always were
+
+// A Windows host without a console has no standard output: the text would go nowhere, and
+// handing it to the C library would still take the stream's lock on the audio thread.
+bool StandardOutputPresent() {
+#ifdef _WIN32
+  const HANDLE handle = GetStdHandle(STD_OUTPUT_HANDLE);
+  return handle != nullptr && handle != INVALID_HANDLE_VALUE;
+#else
+  return true;
+#endif
+}
+
+// Appends text at *length, keeping room for the terminator.
+void AppendConsoleText(char* text, size_t* length, const char* part) {
+  while (*part && *length + 1 < kConsoleTextSize) text[(*length)++] = *part++;
+  text[*length] = 0;
+}
+
+}  // namespace
+
 void PlugConsolePrint(const char* format, ...) {
-  char text[256];
+  char text[kConsoleTextSize];
   va_list args;
   va_start(args, format);
   const int written = std::vsnprintf(text, sizeof(text), format, args);
   va_end(args);
   if (written < 0) return;
+  PlugConsoleWrite(text);
+}
+
+void PlugConsoleWrite(const char* text) {
+  if (!text) return;
   if (PlugConsoleSink sink = gConsoleSink.load()) {
     sink(text);
-  } else {
+  } else if (StandardOutputPresent()) {
     std::fputs(text, stdout);
   }
+}
+
+void PlugConsoleWriteNumber(const char* before, int number, const char* after) {
+  // Digits from the unsigned magnitude, so that INT_MIN has one too.
+  char digits[12];
+  int n = 0;
+  unsigned magnitude = number < 0 ? 0u - static_cast<unsigned>(number) : static_cast<unsigned>(number);
+  do {
+    digits[n++] = static_cast<char>('0' + magnitude % 10u);
+    magnitude /= 10u;
+  } while (magnitude);
+  char numberText[13];
+  int k = 0;
+  if (number < 0) numberText[k++] = '-';
+  while (n > 0) numberText[k++] = digits[--n];
+  numberText[k] = 0;
+
+  char text[kConsoleTextSize];
+  size_t length = 0;
+  text[0] = 0;
+  AppendConsoleText(text, &length, before ? before : "");
+  AppendConsoleText(text, &length, numberText);
+  AppendConsoleText(text, &length, after ? after : "");
+  PlugConsoleWrite(text);
 }
 
 void SetPlugAssertHandler(PlugAssertHandler handler) { gAssertHandler.store(handler); }

@@ -194,6 +194,11 @@ void PlugConsolePrint(const char* format, ...)
     __attribute__((format(printf, 1, 2)))
 #endif
     ;
+// The same console text without formatting work, for the audio thread's reports: fixed text, and
+// fixed text around one decimal number ("attaching channel " 3 " ..."). The text reaches the sink
+// or standard output exactly as PlugConsolePrint would have produced it.
+void PlugConsoleWrite(const char* text);
+void PlugConsoleWriteNumber(const char* before, int number, const char* after);
 
 void SetPlugAssertHandler(PlugAssertHandler handler);  // null restores the default (stderr)
 void PlugAssertFailed(const char* expression, const char* source, int line);

@@ -241,6 +241,24 @@ TEST(BlockSize, SameSizeKeepsTheScratchContents) {
   plug.ClearScratchBuffers();
 }
 
+TEST(BlockSize, ClearingForABlockLeavesSilenceWhereADisconnectedChannelIsRead) {
+  RecordingPlug plug;
+  plug.recordInputs = true;
+  Connect(plug, 8, 2, 1);
+  std::vector<float> host(8, 0.5f);
+  float* ins[] = {host.data(), host.data()};
+  SetPlugConsoleSink(CaptureConsole);
+  plug.BindInputBuffersFloat(0, 2, ins, 8);  // the side input's scratch now holds signal
+  SetPlugConsoleSink(nullptr);
+  plug.ClearScratchBuffers(6);
+  plug.MarkInputsConnected(1, 1, false);
+  plug.RunProcess(6);
+  ASSERT_EQ(plug.processCalls, 1);
+  EXPECT_EQ(plug.inputCopies[1], std::vector<double>(6, 0.0));
+  plug.ClearScratchBuffers(100);  // beyond the block size: the whole scratch, and no further
+  EXPECT_EQ(plug.InChannel(0)->ScratchData()[7], 0.0);
+}
+
 TEST(BlockSize, ChangeRepointsEverySlotThatUsedTheScratch) {
   RecordingPlug plug;
   plug.recordInputs = true;

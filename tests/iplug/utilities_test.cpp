@@ -392,3 +392,19 @@ TEST(PlugConsole, SinkCapturesFormattedText) {
   SetPlugConsoleSink(nullptr);
   EXPECT_EQ(gCaptured, "attaching channel 3 ...done\n");
 }
+
+TEST(PlugConsole, NumberedTextEqualsWhatFormattingWouldHaveMade) {
+  SetPlugConsoleSink(Capture);
+  const std::string longText(300, 'x');
+  for (int number : {0, 7, -12, 2147483647, INT_MIN}) {
+    for (const char* before : {"attaching channel ", longText.c_str()}) {
+      gCaptured.clear();
+      PlugConsolePrint("%s%d ...", before, number);
+      const std::string formatted = gCaptured;
+      gCaptured.clear();
+      PlugConsoleWriteNumber(before, number, " ...");
+      EXPECT_EQ(gCaptured, formatted) << number;
+    }
+  }
+  SetPlugConsoleSink(nullptr);
+}
