@@ -7,6 +7,7 @@
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <functional>
 
 #ifdef _WIN32
@@ -260,10 +261,20 @@ bool StandardOutputPresent() {
 #endif
 }
 
-// Appends text at *length, keeping room for the terminator.
-void AppendConsoleText(char* text, size_t* length, const char* part) {
-  while (*part && *length + 1 < kConsoleTextSize) text[(*length)++] = *part++;
-  text[*length] = 0;
+// Appends part at *length, keeping room for the terminator (which the caller writes).
+void AppendConsoleText(char* text, size_t* length, const char* part, size_t partLength) {
+  const size_t n = std::min(partLength, kConsoleTextSize - 1 - *length);
+  std::memcpy(text + *length, part, n);
+  *length += n;
+}
+
+// The sink, or standard output, gets text of a known length.
+void WriteConsoleText(const char* text, size_t length) {
+  if (PlugConsoleSink sink = gConsoleSink.load()) {
+    sink(text);
+  } else if (StandardOutputPresent()) {
+    std::fwrite(text, 1, length, stdout);
+  }
 }
 
 }  // namespace
@@ -279,36 +290,28 @@ void PlugConsolePrint(const char* format, ...) {
 }
 
 void PlugConsoleWrite(const char* text) {
-  if (!text) return;
-  if (PlugConsoleSink sink = gConsoleSink.load()) {
-    sink(text);
-  } else if (StandardOutputPresent()) {
-    std::fputs(text, stdout);
-  }
+  if (text) WriteConsoleText(text, std::strlen(text));
 }
 
 void PlugConsoleWriteNumber(const char* before, int number, const char* after) {
-  // Digits from the unsigned magnitude, so that INT_MIN has one too.
-  char digits[12];
-  int n = 0;
+  // Digits from the unsigned magnitude, written backwards from the end, so that INT_MIN has
+  // them too.
+  char numberText[12];
+  size_t start = sizeof(numberText);
   unsigned magnitude = number < 0 ? 0u - static_cast<unsigned>(number) : static_cast<unsigned>(number);
   do {
-    digits[n++] = static_cast<char>('0' + magnitude % 10u);
+    numberText[--start] = static_cast<char>('0' + magnitude % 10u);
     magnitude /= 10u;
   } while (magnitude);
-  char numberText[13];
-  int k = 0;
-  if (number < 0) numberText[k++] = '-';
-  while (n > 0) numberText[k++] = digits[--n];
-  numberText[k] = 0;
+  if (number < 0) numberText[--start] = '-';
 
   char text[kConsoleTextSize];
   size_t length = 0;
-  text[0] = 0;
-  AppendConsoleText(text, &length, before ? before : "");
-  AppendConsoleText(text, &length, numberText);
-  AppendConsoleText(text, &length, after ? after : "");
-  PlugConsoleWrite(text);
+  if (before) AppendConsoleText(text, &length, before, std::strlen(before));
+  AppendConsoleText(text, &length, numberText + start, sizeof(numberText) - start);
+  if (after) AppendConsoleText(text, &length, after, std::strlen(after));
+  text[length] = 0;
+  WriteConsoleText(text, length);
 }
 
 void SetPlugAssertHandler(PlugAssertHandler handler) { gAssertHandler.store(handler); }
