@@ -290,7 +290,17 @@ void PlugConsolePrint(const char* format, ...) {
 }
 
 void PlugConsoleWrite(const char* text) {
-  if (text) WriteConsoleText(text, std::strlen(text));
+  if (!text) return;
+  const size_t length = std::strlen(text);
+  if (length < kConsoleTextSize) {
+    WriteConsoleText(text, length);
+    return;
+  }
+  char cut[kConsoleTextSize];
+  size_t kept = 0;
+  AppendConsoleText(cut, &kept, text, length);
+  cut[kept] = 0;
+  WriteConsoleText(cut, kept);
 }
 
 void PlugConsoleWriteNumber(const char* before, int number, const char* after) {

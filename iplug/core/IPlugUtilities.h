@@ -195,8 +195,8 @@ void PlugConsolePrint(const char* format, ...)
 #endif
     ;
 // The same console text without formatting work, for the audio thread's reports: fixed text, and
-// fixed text around one decimal number ("attaching channel " 3 " ..."). The text reaches the sink
-// or standard output exactly as PlugConsolePrint would have produced it.
+// fixed text around one decimal number ("attaching channel " 3 " ..."), cut at 255 characters
+// like formatted text. A Windows process without standard output and without a sink skips it.
 void PlugConsoleWrite(const char* text);
 void PlugConsoleWriteNumber(const char* before, int number, const char* after);
 

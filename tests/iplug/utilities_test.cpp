@@ -406,5 +406,8 @@ TEST(PlugConsole, NumberedTextEqualsWhatFormattingWouldHaveMade) {
       EXPECT_EQ(gCaptured, formatted) << number;
     }
   }
+  gCaptured.clear();
+  PlugConsoleWrite(longText.c_str());
+  EXPECT_EQ(gCaptured, std::string(255, 'x'));
   SetPlugConsoleSink(nullptr);
 }
