@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <climits>
 
+#include "dsp/Maths.h"
+
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
@@ -140,7 +142,7 @@ inline double CombineGain(double blockGain, double combined) {
 
 }  // namespace
 
-double SmoothingCoefficient(double samples) { return samples > 0.0 ? std::exp(-1.0 / samples) : 0.0; }
+double SmoothingCoefficient(double samples) { return samples > 0.0 ? Dsp::Exp(-1.0 / samples) : 0.0; }
 
 double TimeConstantCoefficient(int rate, double ms) { return SmoothingCoefficient(rate * ms / 1000.0); }
 

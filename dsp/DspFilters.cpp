@@ -2,6 +2,7 @@
 
 #include "dsp/CpuFeatures.h"
 #include "dsp/DspTwoChannel.h"
+#include "dsp/Maths.h"
 
 namespace Dsp {
 
@@ -49,8 +50,8 @@ void Cascade::StartRamp() {
 }
 
 Complex Cascade::ResponseAt(double w) const {
-  const Complex z1{std::cos(w), -std::sin(w)};
-  const Complex z2{std::cos(2.0 * w), -std::sin(2.0 * w)};
+  const Complex z1{Dsp::Cos(w), -Dsp::Sin(w)};
+  const Complex z2{Dsp::Cos(2.0 * w), -Dsp::Sin(2.0 * w)};
   Complex num{1.0, 0.0};
   Complex den{1.0, 0.0};
   for (int i = 0; i < mStageCount; ++i) {
@@ -150,10 +151,10 @@ void Cascade::BuildStages(const Layout& digital) {
 
 void Butter::DesignPrototype(Layout& analog, int order) {
   const int n = order < analog.mPoles.mCapacity ? order : analog.mPoles.mCapacity;
-  const double r = std::tan(kPi / 4.0);
+  const double r = Dsp::Tan(kPi / 4.0);
   for (int k = 0; k < n; ++k) {
     const double theta = (2 * k + 1) * kPi / (2 * n) + kPi / 2.0;
-    analog.mPoles.mValues[k] = Complex{std::cos(theta) * r, std::sin(theta) * r};
+    analog.mPoles.mValues[k] = Complex{Dsp::Cos(theta) * r, Dsp::Sin(theta) * r};
     analog.mZeros.mValues[k] = InfinityPoint();
   }
   analog.mPoles.mCount = n;
@@ -164,17 +165,17 @@ void Butter::DesignPrototype(Layout& analog, int order) {
 
 void ChebyII::DesignPrototype(Layout& analog, int order, double stopBandDb) {
   const int n = order < analog.mPoles.mCapacity ? order : analog.mPoles.mCapacity;
-  const double eps = std::sqrt(std::exp(stopBandDb * 0.1 * std::log(10.0)) - 1.0);
-  const double v = std::log(eps + std::sqrt(eps * eps + 1.0)) / n;
-  const double sinhV = std::sinh(v);
-  const double coshV = std::cosh(v);
+  const double eps = std::sqrt(Dsp::Exp(stopBandDb * 0.1 * Dsp::Log(10.0)) - 1.0);
+  const double v = Dsp::Log(eps + std::sqrt(eps * eps + 1.0)) / n;
+  const double sinhV = Dsp::Sinh(v);
+  const double coshV = Dsp::Cosh(v);
   for (int k = 0; k < n; ++k) {
     const double phi = (1 - n + 2 * k) * kPi / (2 * n);
-    const double b = -std::cos(phi) * sinhV;
-    const double c = std::sin(phi) * coshV;
+    const double b = -Dsp::Cos(phi) * sinhV;
+    const double c = Dsp::Sin(phi) * coshV;
     const double d = b * b + c * c;
     analog.mPoles.mValues[k] = Complex{b / d, c / d};
-    analog.mZeros.mValues[k] = Complex{0.0, 1.0 / std::cos((3 - 2 * n + 4 * k) * kPi / (2 * n))};
+    analog.mZeros.mValues[k] = Complex{0.0, 1.0 / Dsp::Cos((3 - 2 * n + 4 * k) * kPi / (2 * n))};
   }
   analog.mPoles.mCount = n;
   analog.mZeros.mCount = n;
@@ -230,11 +231,11 @@ void TransformHighPass(double k, const Layout& analog, Layout& digital) {
 }
 
 void DesignLowPass(const Layout& analog, Layout& digital, double sampleRate, double cutoff) {
-  TransformLowPass(std::tan(kPi * cutoff / sampleRate), analog, digital);
+  TransformLowPass(Dsp::Tan(kPi * cutoff / sampleRate), analog, digital);
 }
 
 void DesignHighPass(const Layout& analog, Layout& digital, double sampleRate, double cutoff) {
-  TransformHighPass(std::tan(kPi * cutoff / sampleRate), analog, digital);
+  TransformHighPass(Dsp::Tan(kPi * cutoff / sampleRate), analog, digital);
 }
 
 // ---------------------------------------------------------------------------------------------

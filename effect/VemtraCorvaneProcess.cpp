@@ -48,7 +48,7 @@ double HistoryMax(const Corvane::GainBuffer& history) {
   return m;
 }
 
-double DecibelsOf(double gain) { return Corvane::kGainToDbFactor * std::log(std::fabs(gain)); }
+double DecibelsOf(double gain) { return Corvane::kGainToDbFactor * Dsp::Log(std::fabs(gain)); }
 
 // A history maximum as the value of a gain parameter: dB within the parameter's range, -100
 // for silence.

@@ -1,5 +1,7 @@
 #include "iplug/core/IPlugParameter.h"
 
+#include "dsp/Maths.h"
+
 #include <cmath>
 #include <cstdio>
 
@@ -62,7 +64,7 @@ void IPlugParameter::SetClamped(double value) {
   mValue = value;
 }
 
-double IPlugParameter::DecibelsToGain() const { return std::exp(mValue * kDbToGain); }
+double IPlugParameter::DecibelsToGain() const { return Dsp::Exp(mValue * kDbToGain); }
 
 void IPlugParameter::SetFromNormalized(double normalized) {
   double value = mMin + (mMax - mMin) * std::pow(normalized, mShape);

@@ -33,15 +33,15 @@ struct Road {
 };
 
 const Road kRoads[] = {
-    {"OneFrameCallsHalfWet", 1, 1, 0.3, {2, 3}, {0, 1}, {2, 3}, false, true, 0xd8cc147306d1a685},
-    {"BlocksOf64", 64, 1, 1.0, {2, 3}, {0, 1}, {5, 6}, true, true, 0x646dc27631630a36},
-    {"BlocksOf37MidSide", 37, 1, 1.0, {0, 1}, {1, 0}, {2, 3}, false, true, 0x0aec743b3b7ca9a1},
-    {"OversampledByTwo", 1, 2, 1.0, {2, 4}, {0, 1}, {5, 6}, true, true, 0x2b88274ea65d05d6},
-    {"OversampledByThreeInBlocks", 16, 3, 0.8, {3, 0}, {1, 0}, {2, 3}, false, true, 0x851f0259f2bd3ef4},
-    {"SideThenMid", 1, 1, 1.0, {2, 3}, {0, 1}, {3, 2}, false, true, 0x7c26b26b6464d7f6},
-    {"MidSideLinked", 1, 1, 1.0, {2, 3}, {0, 1}, {2, 3}, true, true, 0xf0b0e589670f1793},
-    {"UnknownCodes", 1, 1, 1.0, {7, 1}, {5, 2}, {0, 9}, false, true, 0x812f20591650fb61},
-    {"SameRouteTwice", 5, 1, 1.0, {0, 2}, {0, 0}, {2, 2}, false, true, 0xac2ffad0649273ca},
+    {"OneFrameCallsHalfWet", 1, 1, 0.3, {2, 3}, {0, 1}, {2, 3}, false, true, 0x3b3253d479b5258d},
+    {"BlocksOf64", 64, 1, 1.0, {2, 3}, {0, 1}, {5, 6}, true, true, 0x67a50de3fa9811a8},
+    {"BlocksOf37MidSide", 37, 1, 1.0, {0, 1}, {1, 0}, {2, 3}, false, true, 0x284aa19bddc5b243},
+    {"OversampledByTwo", 1, 2, 1.0, {2, 4}, {0, 1}, {5, 6}, true, true, 0xc67d00d139dc36c3},
+    {"OversampledByThreeInBlocks", 16, 3, 0.8, {3, 0}, {1, 0}, {2, 3}, false, true, 0x16db2aa4bc28f406},
+    {"SideThenMid", 1, 1, 1.0, {2, 3}, {0, 1}, {3, 2}, false, true, 0xfb36df4ac8c83f9d},
+    {"MidSideLinked", 1, 1, 1.0, {2, 3}, {0, 1}, {2, 3}, true, true, 0x3a3d6568a7d2ae31},
+    {"UnknownCodes", 1, 1, 1.0, {7, 1}, {5, 2}, {0, 9}, false, true, 0xb29a75137a7cf16e},
+    {"SameRouteTwice", 5, 1, 1.0, {0, 2}, {0, 0}, {2, 2}, false, true, 0xc2df045310a1d6ff},
     {"NoSideChain", 1, 1, 1.0, {2, 3}, {0, 1}, {5, 6}, true, false, 0x1810f9987b48567b},
 };
 
