@@ -1,7 +1,8 @@
 // The VST2 adapter's dispatcher: every opcode a host sends, grouped by family. The whole call
 // runs under the plug-in lock; opcode 1 (close) waits for the lock, lets it go and deletes the
-// plug-in. Host buffers are written only up to the sizes the interface promises, and every
-// text written there is terminated.
+// plug-in. Host buffers are written only up to the sizes the interface promises, parameter
+// texts up to the 32 bytes hosts pass for them (kParamTextToHost), and every text written there
+// is terminated.
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -28,6 +29,14 @@ IGraphics* Graphics(IPlugBase* plug) { return dynamic_cast<IGraphics*>(plug->Get
 
 // A host's int-sized argument carried in a pointer-sized value, or -1 outside the int range.
 int ValueAsIndex(Vst2IntPtr value) { return value >= 0 && value <= 0x7FFFFFFF ? static_cast<int>(value) : -1; }
+
+// Parameter names, labels and value texts (opcodes 6, 7, 8 and REAPER's formatted value) go to
+// the host whole, bounded by the framework's own fields (31 characters and a zero). The
+// published 8 bytes are a historical minimum no host holds plug-ins to: hosts pass 32 bytes or
+// more because plug-ins routinely write longer names, and cut to 7 characters most of a large
+// plug-in's parameters could not be told apart, nor would a value text come back through
+// opcode 27 as the entry it was made from.
+constexpr int kParamTextToHost = kParamTextSize;
 
 void CopyToHost(void* ptr, int size, const char* text) { CopyTextField(static_cast<char*>(ptr), size, text); }
 
@@ -192,7 +201,7 @@ Vst2IntPtr IPlugVST::DispatchParameter(int32_t opcode, int32_t index, Vst2IntPtr
     if (index == kVst2VendorFormatParamValue && ptr) {
       if (param) {
         param->FormatValueText(opt, true, text, true);
-        CopyToHost(ptr, kVst2MaxParamStrLen, text);
+        CopyToHost(ptr, kParamTextToHost, text);
       }
       return kVst2CockosParamAnswer;
     }
@@ -202,12 +211,12 @@ Vst2IntPtr IPlugVST::DispatchParameter(int32_t opcode, int32_t index, Vst2IntPtr
   const IPlugParameter* param = GetParam(index);
   if (!param || !ptr) return 0;
   if (opcode == kVst2GetParamLabel) {
-    CopyToHost(ptr, kVst2MaxParamStrLen, param->GetLabelText());
+    CopyToHost(ptr, kParamTextToHost, param->GetLabelText());
   } else if (opcode == kVst2GetParamDisplay) {
     param->FormatValueText(param->Value(), false, text, true);
-    CopyToHost(ptr, kVst2MaxParamStrLen, text);
+    CopyToHost(ptr, kParamTextToHost, text);
   } else {
-    CopyToHost(ptr, kVst2MaxParamStrLen, param->GetName());
+    CopyToHost(ptr, kParamTextToHost, param->GetName());
   }
   return 0;
 }

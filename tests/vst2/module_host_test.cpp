@@ -8,6 +8,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -30,7 +31,7 @@ namespace {
 constexpr int32_t kCrvn = 0x4372766E;
 constexpr double kRate = 44100.0;
 constexpr int kBlock = 256;
-constexpr int kParamText = 8;    // published parameter text buffer, zero included
+constexpr int kParamText = 32;   // the buffer hosts pass for parameter texts (8 published), zero included
 constexpr int kProgramName = 24;
 
 // ---------------------------------------------------------------------------------------------
@@ -216,17 +217,42 @@ TEST_F(ModuleHost, RefusedSampleRatesLeaveTheOutputAsItWas) {
 // ---------------------------------------------------------------------------------------------
 // Parameters
 
-TEST_F(ModuleHost, ParameterTextsAreCutToThePublishedBufferAndTerminated) {
+TEST_F(ModuleHost, ParameterNamesComeBackWholeAndDistinctWithinThirtyTwoBytes) {
+  std::set<std::string> names;
   for (int i = 0; i < kNumParams; ++i) {
-    const std::string name = EffectParamSpecAt(i)->name;
-    EXPECT_EQ(TextOpcode(effect, op::getParamName, i, kParamText), name.substr(0, kParamText - 1)) << i;
-    EXPECT_LT(TextOpcode(effect, op::getParamDisplay, i, kParamText).size(), 8u) << i;
-    EXPECT_LT(TextOpcode(effect, op::getParamLabel, i, kParamText).size(), 8u) << i;
+    const std::string name = TextOpcode(effect, op::getParamName, i, kParamText);
+    EXPECT_EQ(name, EffectParamSpecAt(i)->name) << i;
+    names.insert(name);
+    EXPECT_EQ(TextOpcode(effect, op::getParamLabel, i, kParamText), EffectParamSpecAt(i)->label) << i;
+    EXPECT_NE(TextOpcode(effect, op::getParamDisplay, i, kParamText).substr(0, 1), "<") << i;
   }
-  EXPECT_EQ(TextOpcode(effect, op::getParamLabel, Processor1Attack, kParamText), "ms");
-  EXPECT_EQ(TextOpcode(effect, op::getParamDisplay, CorvaneMode, kParamText), "Stereo");
+  EXPECT_EQ(names.size(), static_cast<size_t>(kNumParams));
+  EXPECT_EQ(TextOpcode(effect, op::getParamName, Processor1LinkMinMaxGain, kParamText), "Processor 1 link min max gain");
   EXPECT_EQ(TextOpcode(effect, op::getParamDisplay, kNumParams, kParamText), "<unterminated>")
       << "an index outside the list writes nothing";
+}
+
+// The round trip a host makes when a user types a value: every value text opcode 7 gives is
+// found again by opcode 27 and sets the value it came from.
+TEST_F(ModuleHost, EveryValueTextOfAnEnumeratedParameterComesBackThroughTextEntry) {
+  int trips = 0;
+  for (int i = 0; i < kNumParams; ++i) {
+    const EffectParamSpec* spec = EffectParamSpecAt(i);
+    if (spec->kind == kParamNumber) continue;
+    const int values = spec->kind == kParamEnumeration ? spec->nTexts : 2;  // booleans: "off", "on"
+    for (int v = 0; v < values; ++v, ++trips) {
+      const float normalized = static_cast<float>(v) / static_cast<float>(values - 1);
+      setParameter(effect, i, normalized);
+      const std::string text = TextOpcode(effect, op::getParamDisplay, i, kParamText);
+      if (spec->texts) {
+        EXPECT_EQ(text, spec->texts[v]) << i;
+      }
+      setParameter(effect, i, v == 0 ? 1.0f : 0.0f);  // away, so that only the text brings it back
+      EXPECT_EQ(dispatch(effect, op::string2Parameter, i, 0, const_cast<char*>(text.c_str())), 1) << i << " " << text;
+      EXPECT_FLOAT_EQ(getParameter(effect, i), normalized) << i << " " << text;
+    }
+  }
+  EXPECT_EQ(trips, 26 + 2 * 14) << "the values of 8 enumerations and 14 booleans";
 }
 
 TEST_F(ModuleHost, TheSetParameterCallbackAppliesClampedValuesAndIgnoresNaN) {
@@ -258,6 +284,7 @@ TEST_F(ModuleHost, ReaperExtensionsFormatAValueAndTellSteppedParameters) {
   char text[kParamText] = {};
   EXPECT_EQ(dispatch(effect, op::vendorSpecific, 7, CorvaneMode, text, 0.0f), 0xBEEF);
   EXPECT_STREQ(text, "Classic");
+  EXPECT_EQ(TextOpcode(effect, op::vendorSpecific, 7, kParamText, CorvaneMode, 1.0f), "Mid / Side") << "whole";
   EXPECT_EQ(dispatch(effect, op::vendorSpecific, 8, CorvaneMode), 0xBEEF);
   EXPECT_EQ(dispatch(effect, op::vendorSpecific, 8, Detector1Gain), 0);
   EXPECT_EQ(dispatch(effect, op::vendorSpecific, 9, Detector1Gain), 0);

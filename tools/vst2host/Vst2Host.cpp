@@ -125,11 +125,14 @@ void Host::ClearCalls() {
 }
 
 std::string TextOpcode(void* effect, int32_t opcode, int32_t index, std::size_t size, IntPtr value, float opt) {
-  std::vector<char> buffer(size + 64, 'x');  // room to see a write past the promised size
+  std::vector<char> buffer(size + 64, 'x');  // guard bytes to see a write past the given size
   dispatch(effect, opcode, index, value, buffer.data(), opt);
-  const auto end = std::find(buffer.begin(), buffer.begin() + static_cast<long>(size), '\0');
-  if (end == buffer.begin() + static_cast<long>(size)) return "<unterminated>";
-  if (buffer[size] != 'x') return "<wrote past " + std::to_string(size) + " bytes>";
+  const auto limit = buffer.begin() + static_cast<long>(size);
+  const auto end = std::find(buffer.begin(), limit, '\0');
+  if (end == limit) return "<unterminated>";
+  if (std::any_of(limit, buffer.end(), [](char c) { return c != 'x'; })) {
+    return "<wrote past " + std::to_string(size) + " bytes>";
+  }
   return std::string(buffer.begin(), end);
 }
 

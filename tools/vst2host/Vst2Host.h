@@ -78,7 +78,9 @@ class Host {
   std::vector<HostCall> mCalls;
 };
 
-// Text the plug-in writes into a host buffer of `size` bytes (filled with 'x' before the call).
+// Text the plug-in writes into a host buffer of `size` bytes (filled with 'x' before the call),
+// or "<unterminated>" / "<wrote past N bytes>" when it left no zero there or touched any of the
+// 64 guard bytes after it.
 std::string TextOpcode(void* effect, int32_t opcode, int32_t index, std::size_t size, IntPtr value = 0, float opt = 0.0f);
 
 // ---- Rendering --------------------------------------------------------------------------------

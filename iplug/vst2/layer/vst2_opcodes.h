@@ -67,6 +67,9 @@ enum Vst2HostOpcode : int32_t {
 
 // Text buffers the interface promises, each including its terminating zero.
 constexpr int kVst2MaxProgNameLen = 24;
+// Parameter label, display text and name (opcodes 6, 7, 8): the published minimum only. Hosts
+// pass larger buffers (32 bytes and more) and expect the texts whole; the adapter writes them
+// bounded by the framework's own 32-byte fields.
 constexpr int kVst2MaxParamStrLen = 8;
 constexpr int kVst2MaxVendorStrLen = 64;
 constexpr int kVst2MaxProductStrLen = 64;
