@@ -78,9 +78,10 @@ class VemtraCorvane : public CORVANE_ADAPTER_CLASS {
 
  private:
   // Reactions (VemtraCorvaneReactions.cpp).
-  void React(int index);
-  void ChangeMode();
-  void FollowMode(int index, ParamChangeSource source);
+  void React(int index, ParamChangeSource source);
+  void KeepClassicFixedValue(int index);
+  void ChangeMode(ParamChangeSource source);
+  void FollowMode(int index, ParamChangeSource source, bool fromOutside);
   void MirrorProcessor1();
   void GreyDetectorControls(int firstParam, bool grey);
   // Stores a value clamped into a parameter, without its reaction.
@@ -98,4 +99,6 @@ class VemtraCorvane : public CORVANE_ADAPTER_CLASS {
   // Set while processor 2 copies processor 1 in Stereo: the copies do not trigger processor 2's
   // own links or a further copy.
   bool mMirroring = false;
+  // Nesting of the reaction: 0 outside it, 1 in a change's own call, more in its follow-ups.
+  int mReactionDepth = 0;
 };

@@ -71,20 +71,35 @@ void VemtraCorvane::ParamValueChanged(int index, ParamChangeSource source) {
   const double value = param->Value();
   if (!std::isfinite(value) || value < param->GetMin() || value > param->GetMax()) param->SetClamped(value);
 
-  React(index);
-  if (index > Processor2Gain) FollowMode(index, source);
+  // A change from outside (the host, the editor, a tool) as against the reaction's own
+  // follow-up calls and a recall, which rebuilds the configuration from stored values.
+  const bool fromOutside = mReactionDepth == 0 && source != kSourceRecall;
+  ++mReactionDepth;
+  if (fromOutside) KeepClassicFixedValue(index);
+  React(index, source);
+  if (index > Processor2Gain) FollowMode(index, source, fromOutside);
+  --mReactionDepth;
 
   if (IPlugEditor* editor = GetGUI()) {
     for (int p = 0; p < kNumParams; ++p) editor->UpdateControlsOfParam(p, GetParam(p)->GetNormalizedValue(), true);
   }
 }
 
-void VemtraCorvane::React(int index) {
+void VemtraCorvane::KeepClassicFixedValue(int index) {
+  // In Classic the fixed values stay what Classic made them, whatever road a change comes by:
+  // the editor greys their controls, and a state saved in Classic must read back to itself.
+  if (EnumValue(Value(CorvaneMode)) != ModeClassic) return;
+  for (const FixedValue& fixed : kClassicValues) {
+    if (fixed.index == index) Store(index, fixed.value);
+  }
+}
+
+void VemtraCorvane::React(int index, ParamChangeSource source) {
   const double v = Value(index);
   IPlugEditor* editor = GetGUI();
 
   if (index == CorvaneMode) {
-    ChangeMode();
+    ChangeMode(source);
     return;
   }
   if (index >= EnableDetector1Graph && index <= EnableProcessor2Graph) {
@@ -101,7 +116,15 @@ void VemtraCorvane::React(int index) {
       case kSource: engine.detectorSource[j] = EnumValue(v); break;
       case kGate: detector.gate = DbToGain(v); break;
       case kGain: detector.gain = DbToGain(v); break;
-      case kLink: engine.detectorLink[j] = IsOn(v); break;
+      case kLink:
+        engine.detectorLink[j] = IsOn(v);
+        // Switched on, the link makes the release the attack at once, as reading the state
+        // back would.
+        if (IsOn(v)) {
+          SetLinkedTime(*this, engine, j, Value(row + kAttack), true, row + kRelease,
+                        &Corvane::Corvane::SetDetectorAttack, &Corvane::Corvane::SetDetectorRelease);
+        }
+        break;
       case kAttack:
         SetLinkedTime(*this, engine, j, v, IsOn(Value(row + kLink)), row + kRelease,
                       &Corvane::Corvane::SetDetectorAttack, &Corvane::Corvane::SetDetectorRelease);
@@ -130,7 +153,13 @@ void VemtraCorvane::React(int index) {
     const bool links = !(j == 1 && mMirroring);
     switch (index - row) {
       case kReference: engine.processorReference[j] = EnumValue(v); break;
-      case kPLink: engine.processorLink[j] = IsOn(v); break;
+      case kPLink:
+        engine.processorLink[j] = IsOn(v);
+        if (links && IsOn(v)) {
+          SetLinkedTime(*this, engine, j, Value(row + kPAttack), true, row + kPRelease,
+                        &Corvane::Corvane::SetProcessorAttack, &Corvane::Corvane::SetProcessorRelease);
+        }
+        break;
       case kPAttack:
         SetLinkedTime(*this, engine, j, v, links && IsOn(Value(row + kPLink)), row + kPRelease,
                       &Corvane::Corvane::SetProcessorAttack, &Corvane::Corvane::SetProcessorRelease);
@@ -177,7 +206,7 @@ void VemtraCorvane::GreyDetectorControls(int row, bool grey) {
   for (int offset : kDetectorGreyOrder) editor->GrayControlsOfParam(row + offset, grey);
 }
 
-void VemtraCorvane::ChangeMode() {
+void VemtraCorvane::ChangeMode(ParamChangeSource source) {
   for (int i = 0; i < kNumParams; ++i) {
     if (i != CorvaneMode) ParamValueChanged(i, kSourceHost);
     if (IPlugEditor* editor = GetGUI()) {
@@ -192,12 +221,16 @@ void VemtraCorvane::ChangeMode() {
       engine.processorRoute[0] = Corvane::RouteLeft;
       engine.processorRoute[1] = Corvane::RouteRight;
       engine.stereoLink = true;
-      Store(Processor1Reference, 0);
-      Store(Processor2Reference, 0);
-      Store(Detector2On, 0);
-      ParamValueChanged(Processor1Reference, kSourceFollowUp);
-      ParamValueChanged(Processor2Reference, kSourceFollowUp);
-      ParamValueChanged(Detector2On, kSourceFollowUp);
+      // Entering Stereo starts both processors on detector 1 with detector 2 off; the user may
+      // change that afterwards, so a recalled Stereo state keeps its own.
+      if (source != kSourceRecall) {
+        Store(Processor1Reference, 0);
+        Store(Processor2Reference, 0);
+        Store(Detector2On, 0);
+        ParamValueChanged(Processor1Reference, kSourceFollowUp);
+        ParamValueChanged(Processor2Reference, kSourceFollowUp);
+        ParamValueChanged(Detector2On, kSourceFollowUp);
+      }
       if (IPlugEditor* editor = GetGUI()) {
         for (int p : kStereoGreyed) editor->GrayControlsOfParam(p, true);
         editor->HideControlsOfParam(Processor2Mode, true);
@@ -228,13 +261,14 @@ void VemtraCorvane::ChangeMode() {
   }
 }
 
-void VemtraCorvane::FollowMode(int index, ParamChangeSource source) {
+void VemtraCorvane::FollowMode(int index, ParamChangeSource source, bool fromOutside) {
   const int mode = EnumValue(Value(CorvaneMode));
   if (mode == ModeStereo) {
     if (!mMirroring) MirrorProcessor1();
-  } else if (source != kSourceHost && mode == ModeClassic) {
+  } else if ((source != kSourceHost || fromOutside) && mode == ModeClassic) {
     // In Classic the detector's release also sets both processors' release, and processor 2's
-    // scaler follows processor 1's.
+    // scaler follows processor 1's, whoever made the change; only the follow-up's own calls
+    // (source 1 from inside the reaction) do not start another.
     Store(Processor2GainScaler, Value(Processor1GainScaler));
     Store(Processor1Release, Value(Detector1Release));
     Store(Processor2Release, Value(Detector1Release));

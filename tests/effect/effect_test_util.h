@@ -28,6 +28,14 @@ inline std::vector<double> Sine(size_t count, double amplitude, double cyclesPer
   return v;
 }
 
+// Whether two detector filters have the same design (coefficients of their one stage).
+template <class Filter>
+bool SameStage(const Filter& actual, const Filter& expected) {
+  const Dsp::Stage& a = actual.GetStage(0);
+  const Dsp::Stage& e = expected.GetStage(0);
+  return a.a0 == e.a0 && a.a1 == e.a1 && a.a2 == e.a2 && a.b0 == e.b0 && a.b1 == e.b1 && a.b2 == e.b2;
+}
+
 // The effect as a host has it after start-up (preset 0) and set-up.
 struct Effect : VemtraCorvane {
   explicit Effect(double rate = 44100.0, int block = 512) {

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstring>
 #include <limits>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -348,4 +349,136 @@ TEST(StateChunk, ReaderHoldsThePlugInLock) {
   plug.LoadState(&chunk, 0);
   plug.probe.Join();
   EXPECT_TRUE(plug.held);
+}
+
+
+namespace {
+
+// What recalling a stored preset changes beyond clamping: the reactions' links, Stereo's mirror
+// and Classic's fixed values and follow-ups.
+struct Recalled {
+  int preset;
+  std::vector<std::pair<int, double>> changed;
+};
+const Recalled kRecalledChanges[] = {
+    {1, {{Detector1Release, 300}, {Detector2Release, 500}, {Processor1Release, 300}, {Processor2Release, 300},
+          {Processor2LinkMinMaxGain, 1}}},
+    {2, {{Detector1Source, 2}, {Detector1LinkAttRel, 0}, {Detector1Release, 500}, {Detector2Release, 500},
+          {Processor1LinkAttRel, 0}, {Processor1Release, 500}, {Processor2LinkAttRel, 0}, {Processor2Release, 500}}},
+    {3, {{Detector1Release, 500}, {Detector2Release, 500}, {Processor1Release, 500}, {Processor2Release, 500}}},
+    {4, {}},
+    {5, {}},
+    {6, {{Detector1Release, 100}, {Detector2Release, 500}, {Processor1Release, 100}, {Processor2Release, 100},
+          {Processor2LinkMinMaxGain, 1}}},
+    {7, {{Detector1Release, 500}, {Detector2Release, 500}, {Processor1Release, 500}, {Processor2Release, 500}}},
+    {8, {{Detector1Release, 300}, {Detector2Release, 500}, {Processor1Release, 1000}, {Processor2Release, 300}}},
+    {9, {{Detector1Release, 300}, {Detector2Release, 500}, {Processor1Release, 1000}, {Processor2Release, 300}}},
+    {10, {{Detector1Release, 600}, {Detector2Release, 500}, {Processor1Release, 600}, {Processor2Release, 600},
+          {Processor2LinkMinMaxGain, 1}}},
+};
+
+// Every setting of the engine that the parameters decide (not its running state).
+void ExpectSameEngineSettings(const Corvane::Corvane& a, const Corvane::Corvane& b) {
+  for (int j = 0; j < 2; ++j) {
+    SCOPED_TRACE(j);
+    const Corvane::LevelDetector &d = a.detectors[j], &e = b.detectors[j];
+    EXPECT_EQ(d.gate, e.gate);
+    EXPECT_EQ(d.gain, e.gain);
+    EXPECT_EQ(d.attackCoef, e.attackCoef);
+    EXPECT_EQ(d.releaseCoef, e.releaseCoef);
+    EXPECT_TRUE(EffectTest::SameStage(d.highPass, e.highPass));
+    EXPECT_TRUE(EffectTest::SameStage(d.lowPass, e.lowPass));
+    const Corvane::GainProcessor &p = a.processors[j], &q = b.processors[j];
+    EXPECT_EQ(p.mode, q.mode);
+    EXPECT_EQ(p.maxGain, q.maxGain);
+    EXPECT_EQ(p.minGain, q.minGain);
+    EXPECT_EQ(p.scaler, q.scaler);
+    EXPECT_EQ(p.reverse, q.reverse);
+    EXPECT_EQ(p.attackCoef, q.attackCoef);
+    EXPECT_EQ(p.releaseCoef, q.releaseCoef);
+    EXPECT_EQ(a.detectorLink[j], b.detectorLink[j]);
+    EXPECT_EQ(a.processorLink[j], b.processorLink[j]);
+    EXPECT_EQ(a.detectorSource[j], b.detectorSource[j]);
+    EXPECT_EQ(a.processorReference[j], b.processorReference[j]);
+    EXPECT_EQ(a.processorRoute[j], b.processorRoute[j]);
+    EXPECT_EQ(a.detectorOn[j], b.detectorOn[j]);
+  }
+  EXPECT_EQ(a.stereoLink, b.stereoLink);
+}
+
+// A random value a host or the editor could set: a step of the range, now and then any value in
+// it.
+double RandomValue(const IPlugParameter& param, std::mt19937& random) {
+  const double lo = param.GetMin(), hi = param.GetMax();
+  if (param.Kind() != kParamNumber || random() % 4 != 0) {
+    return lo + static_cast<double>(random() % static_cast<unsigned>(hi - lo + 1.0));
+  }
+  return lo + (hi - lo) * std::uniform_real_distribution<double>(0.0, 1.0)(random);
+}
+
+// The parameters whose changes interact: the mode, the links, the times they tie, the limits,
+// and Classic's fixed and following values; any other parameter now and then.
+constexpr int kEntangled[] = {CorvaneMode,          CorvaneMode,         Detector1LinkAttRel, Detector1Attack,
+                              Detector1Release,     Detector2LinkAttRel, Detector2Attack,     Detector2Release,
+                              Detector1HiPass,      Detector1Source,     Detector1On,         Detector2On,
+                              Processor1Reference,  Processor2Reference, Processor1LinkAttRel, Processor1Attack,
+                              Processor1Release,    Processor2LinkAttRel, Processor2Attack,   Processor2Release,
+                              Processor1MaxGain,    Processor1MinGain,   Processor1LinkMinMaxGain, Processor2MaxGain,
+                              Processor2MinGain,    Processor2LinkMinMaxGain, Processor1GainScaler, Processor2GainScaler,
+                              Processor1Mode,       Detector1Gate};
+
+}  // namespace
+
+TEST(FactoryPresets, RecallGivesTheStoredValuesAsTheReactionsLeaveThem) {
+  Effect plug;
+  for (const Recalled& r : kRecalledChanges) {
+    SCOPED_TRACE(kPresetNames[r.preset - 1]);
+    ASSERT_TRUE(plug.RecallPreset(r.preset));
+    std::vector<double> expected(kNumParams);
+    for (int i = 0; i < kNumParams; ++i) expected[i] = kLoaded[i][r.preset - 1];
+    for (const auto& [param, value] : r.changed) expected[param] = value;
+    for (int i = 0; i < kNumParams; ++i) EXPECT_EQ(plug.V(i), expected[i]) << "parameter " << i;
+  }
+}
+
+TEST(StateChunk, EverySavedStateReadsBackToItselfWhateverLedToIt) {
+  std::mt19937 random(2024);
+  for (int sequence = 0; sequence < 200; ++sequence) {
+    Effect live;
+    if (sequence % 2) live.AttachEditor();
+    std::string road;
+    for (int step = 0; step < 25; ++step) {
+      const unsigned pick = random() % 20;
+      if (pick == 0) {
+        const int preset = static_cast<int>(random() % 11);
+        live.RecallPreset(preset);
+        road += " preset " + std::to_string(preset);
+        continue;
+      }
+      const int param = pick < 15 ? kEntangled[random() % (sizeof kEntangled / sizeof kEntangled[0])]
+                                  : static_cast<int>(random() % kNumParams);
+      const double value = RandomValue(*live.GetParam(param), random);
+      const ParamChangeSource source = random() % 2 ? kSourceHost : kSourceEditor;
+      live.SetParameterValue(param, value, source);
+      road += " " + std::to_string(param) + (source == kSourceHost ? "=h" : "=e") + std::to_string(value);
+    }
+    ByteBlock saved;
+    ASSERT_TRUE(live.SerializeParams(&saved));
+
+    Effect reopened;
+    ASSERT_EQ(reopened.LoadState(&saved, 0), saved.Size());
+    ByteBlock again;
+    ASSERT_TRUE(reopened.SerializeParams(&again));
+    ASSERT_EQ(again.Size(), saved.Size());
+    for (int i = 0; i < kNumParams; ++i) {
+      EXPECT_EQ(std::memcmp(saved.GetBytes() + 8 * i, again.GetBytes() + 8 * i, 8), 0)
+          << "parameter " << i << " saved " << LittleEndianDouble(saved.GetBytes() + 8 * i) << " reads back "
+          << LittleEndianDouble(again.GetBytes() + 8 * i) << " after" << road;
+    }
+    {
+      SCOPED_TRACE(road);
+      ExpectSameEngineSettings(live.engine, reopened.engine);
+    }
+    if (HasFailure()) return;  // one failing road tells all
+  }
 }

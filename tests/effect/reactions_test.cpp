@@ -13,16 +13,9 @@
 
 using Corvane::DbToGain;
 using EffectTest::Effect;
+using EffectTest::SameStage;
 
 namespace {
-
-// Stage coefficients of a detector filter as a fresh detector at `rate` designs them.
-template <class Filter>
-bool SameStage(const Filter& actual, const Filter& expected) {
-  const Dsp::Stage& a = actual.GetStage(0);
-  const Dsp::Stage& e = expected.GetStage(0);
-  return a.a0 == e.a0 && a.a1 == e.a1 && a.a2 == e.a2 && a.b0 == e.b0 && a.b1 == e.b1 && a.b2 == e.b2;
-}
 
 // A detector at `rate` with its filters designed afresh.
 struct DesignedAt : Corvane::LevelDetector {
@@ -111,6 +104,12 @@ TEST(Reactions, LinkedDetectorAttackAndRelease) {
   plug.SetParameterValue(Detector1Release, 40, kSourceEditor);
   EXPECT_EQ(plug.V(Detector1Attack), 40.0);
   EXPECT_EQ(plug.engine.detectors[0].attackCoef, Corvane::TimeConstantCoefficient(44100, 40));
+  // Switched on after the times differ, the link takes the attack for the release at once.
+  plug.SetParameterValue(Detector1LinkAttRel, 0, kSourceHost);
+  plug.SetParameterValue(Detector1Release, 800, kSourceHost);
+  plug.SetParameterValue(Detector1LinkAttRel, 1, kSourceHost);
+  EXPECT_EQ(plug.V(Detector1Release), 40.0);
+  EXPECT_EQ(plug.engine.detectors[0].releaseCoef, plug.engine.detectors[0].attackCoef);
 }
 
 TEST(Reactions, ProcessorParametersReachTheEngine) {
@@ -304,10 +303,19 @@ TEST(Modes, ClassicFixedValuesAndFollowUps) {
   plug.SetParameterValue(Processor1GainScaler, 70, kSourceEditor);
   EXPECT_EQ(plug.V(Processor2GainScaler), 70.0);
   EXPECT_EQ(plug.engine.processors[1].scaler, 0.7);
-  // From the host (source 1) it does not.
+  // From the host (source 1) as well: otherwise the state saved now would read back with the
+  // processors' releases moved.
   plug.SetParameterValue(Detector1Release, 300, kSourceHost);
-  EXPECT_EQ(plug.V(Processor1Release), 800.0);
-  EXPECT_EQ(plug.V(Processor2Release), 800.0);
+  EXPECT_EQ(plug.V(Processor1Release), 300.0);
+  EXPECT_EQ(plug.V(Processor2Release), 300.0);
+  EXPECT_EQ(plug.engine.processors[0].releaseCoef, Corvane::TimeConstantCoefficient(44100, 300));
+  // A fixed value stays fixed whoever changes it, and so does a following one.
+  plug.SetParameterValue(Detector1HiPass, 765, kSourceHost);
+  EXPECT_EQ(plug.V(Detector1HiPass), 100.0);
+  EXPECT_TRUE(SameStage(plug.engine.detectors[0].highPass, DesignedAt(44100, 100, 20000).highPass));
+  plug.SetParameterValue(Processor2Release, 20, kSourceHost);
+  EXPECT_EQ(plug.V(Processor2Release), 300.0);
+  EXPECT_EQ(plug.engine.processors[1].releaseCoef, Corvane::TimeConstantCoefficient(44100, 300));
 
   // Leaving Classic shows and enables everything again before the new mode's own greying.
   editor->calls.clear();
