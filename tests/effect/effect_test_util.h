@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <vector>
 
+#include <gtest/gtest.h>
+
 #include "effect/VemtraCorvane.h"
 #include "iplug/recording_plug.h"
 
@@ -34,6 +36,17 @@ bool SameStage(const Filter& actual, const Filter& expected) {
   const Dsp::Stage& a = actual.GetStage(0);
   const Dsp::Stage& e = expected.GetStage(0);
   return a.a0 == e.a0 && a.a1 == e.a1 && a.a2 == e.a2 && a.b0 == e.b0 && a.b1 == e.b1 && a.b2 == e.b2;
+}
+
+// Whether two processors have the same settings (not the same running state).
+inline void ExpectSameProcessorSettings(const Corvane::GainProcessor& p, const Corvane::GainProcessor& q) {
+  EXPECT_EQ(p.maxGain, q.maxGain);
+  EXPECT_EQ(p.minGain, q.minGain);
+  EXPECT_EQ(p.attackCoef, q.attackCoef);
+  EXPECT_EQ(p.releaseCoef, q.releaseCoef);
+  EXPECT_EQ(p.scaler, q.scaler);
+  EXPECT_EQ(p.reverse, q.reverse);
+  EXPECT_EQ(p.mode, q.mode);
 }
 
 // The effect as a host has it after start-up (preset 0) and set-up.

@@ -388,14 +388,7 @@ void ExpectSameEngineSettings(const Corvane::Corvane& a, const Corvane::Corvane&
     EXPECT_EQ(d.releaseCoef, e.releaseCoef);
     EXPECT_TRUE(EffectTest::SameStage(d.highPass, e.highPass));
     EXPECT_TRUE(EffectTest::SameStage(d.lowPass, e.lowPass));
-    const Corvane::GainProcessor &p = a.processors[j], &q = b.processors[j];
-    EXPECT_EQ(p.mode, q.mode);
-    EXPECT_EQ(p.maxGain, q.maxGain);
-    EXPECT_EQ(p.minGain, q.minGain);
-    EXPECT_EQ(p.scaler, q.scaler);
-    EXPECT_EQ(p.reverse, q.reverse);
-    EXPECT_EQ(p.attackCoef, q.attackCoef);
-    EXPECT_EQ(p.releaseCoef, q.releaseCoef);
+    EffectTest::ExpectSameProcessorSettings(a.processors[j], b.processors[j]);
     EXPECT_EQ(a.detectorLink[j], b.detectorLink[j]);
     EXPECT_EQ(a.processorLink[j], b.processorLink[j]);
     EXPECT_EQ(a.detectorSource[j], b.detectorSource[j]);

@@ -48,15 +48,7 @@ struct ControlState {
 
 void ExpectProcessor2MirrorsProcessor1(const Effect& plug) {
   for (int k = Processor1Reference; k <= Processor1GainScaler; ++k) EXPECT_EQ(plug.V(k + 10), plug.V(k)) << k;
-  const auto& p1 = plug.engine.processors[0];
-  const auto& p2 = plug.engine.processors[1];
-  EXPECT_EQ(p2.maxGain, p1.maxGain);
-  EXPECT_EQ(p2.minGain, p1.minGain);
-  EXPECT_EQ(p2.attackCoef, p1.attackCoef);
-  EXPECT_EQ(p2.releaseCoef, p1.releaseCoef);
-  EXPECT_EQ(p2.scaler, p1.scaler);
-  EXPECT_EQ(p2.reverse, p1.reverse);
-  EXPECT_EQ(p2.mode, p1.mode);
+  EffectTest::ExpectSameProcessorSettings(plug.engine.processors[1], plug.engine.processors[0]);
   EXPECT_EQ(plug.engine.processorReference[1], plug.engine.processorReference[0]);
   EXPECT_EQ(plug.engine.processorLink[1], plug.engine.processorLink[0]);
 }
