@@ -191,7 +191,11 @@ class IPlugBase {
   int RunInPieces(int nFrames, Piece&& piece) {
     const int block = BlockSizeForPieces(nFrames);
     if (block <= 0 || nFrames <= 0) return 0;
-    for (int done = 0; done < nFrames; done += block) piece(done, nFrames - done < block ? nFrames - done : block);
+    for (int done = 0; done < nFrames;) {
+      const int frames = nFrames - done < block ? nFrames - done : block;  // ends at nFrames: no overflow
+      piece(done, frames);
+      done += frames;
+    }
     return nFrames;
   }
 
