@@ -21,7 +21,6 @@
 
 namespace {
 
-constexpr int kInitialBlockSize = 1024;
 constexpr int kIdentifierLength = 32;
 constexpr uint32_t kContinuousSteps = 128;
 constexpr int32_t kParamTypeBypass = 0;
@@ -130,7 +129,9 @@ IPlugAAX::IPlugAAX(void* /*instanceInfo*/, int nParams, const char* channelIOStr
   MarkInputsConnected(0, NInChannels(), true);
   MarkOutputsConnected(0, NOutChannels(), true);
   CreateLatencyDelay();  // only with inputs
-  SetMaxBlockSize(kInitialBlockSize);
+  // Sized once for the largest block: the host tells no block size ahead of its blocks, and the
+  // render must not allocate.
+  SetMaxBlockSize(kMaxBlockSize);
   SetHost("ProTools", version);
   LiveInstances& live = Instances();
   std::lock_guard<std::mutex> guard(live.lock);

@@ -2,8 +2,9 @@
 // reads from the host transport of the block being rendered.
 //
 // The host's buffers are only as many as its stems say, so every count read from the host is
-// kept within what the framework has, and a block size change is applied before anything is
-// bound: binding converts the host's input into scratch buffers that a later resize would drop.
+// kept within what the framework has. The host announces no largest block: the scratch buffers
+// are sized for the framework's largest at construction, so that no block makes the audio
+// thread allocate, and a longer block runs in pieces of them.
 
 #include <algorithm>
 #include <cstring>
@@ -16,13 +17,6 @@
 namespace {
 
 constexpr uint32_t kStemChannelMask = 0xFFFF;
-
-// The buffers of one piece of the block: each host buffer advanced by offset frames.
-struct PieceBuffers {
-  static constexpr int kMax = 64;
-  float* in[kMax];
-  float* out[kMax];
-};
 
 // The channel count of a stem the host may have given this instance: a well-formed stem of at
 // least one and at most limit channels. Anything else is no answer (-1).
@@ -50,8 +44,8 @@ void IPlugAAX::ReadStems(int* inputs, int* outputs) {
   } else {
     TraceCall("IPlugAAX::ReadStems", "host misbehaving: no usable output stem (0x%08X)", stem);
   }
-  *inputs = std::min({mHostInputs, mainInputs, PieceBuffers::kMax});
-  *outputs = std::min({mHostOutputs, NOutChannels(), PieceBuffers::kMax});
+  *inputs = std::min(mHostInputs, mainInputs);
+  *outputs = std::min(mHostOutputs, NOutChannels());
 }
 
 void IPlugAAX::ReadMidi(const AaxRenderContext& context) {
@@ -96,12 +90,6 @@ void IPlugAAX::RenderBlock(const AaxRenderContext* context) {
 void IPlugAAX::RunBlock(const AaxRenderContext& context, int frames, bool bypassed) {
   int inputs = 1, outputs = 1;
   ReadStems(&inputs, &outputs);
-  // Only a block larger than the scratch buffers needs new ones (and the processing set up
-  // for them); a shorter one, as hosts send at loop ends, keeps the processing's state.
-  if (frames > GetBlockSize()) {
-    SetMaxBlockSize(frames);
-    ResetProcessing();
-  }
   ProcessPieces(context, frames, inputs, outputs, bypassed);
 }
 
@@ -121,32 +109,25 @@ void IPlugAAX::ProcessPieces(const AaxRenderContext& context, int frames, int in
   const int sideChainInput = NInChannels() - 1;
   PlugConsoleWrite(sideChain ? "sidechain\n" : "no sidechain\n");
   PlugConsoleWriteNumber("attach input buffers: 0 - ", NInChannels(), "\n");
-  // Normally one piece: the block size follows the host's. More pieces only when the scratch
-  // buffers could not grow to the host's block.
-  const int piece = GetBlockSize();
-  PieceBuffers buffers;
-  for (int done = 0; piece > 0 && done < frames; done += piece) {
-    const int n = std::min(piece, frames - done);
-    for (int c = 0; c < inputs; ++c) buffers.in[c] = context.mInputs ? context.mInputs[c] + done : nullptr;
-    for (int c = 0; c < outputs; ++c) buffers.out[c] = context.mOutputs ? context.mOutputs[c] + done : nullptr;
+  // One piece for every block a host sends in practice; more only beyond the largest block.
+  RunInPieces(frames, [&](int offset, int n) {
     ClearScratchBuffers(n);
     MarkInputsConnected(0, NInChannels(), false);
     MarkInputsConnected(0, inputs, true);
-    BindInputBuffersFloat(0, inputs, buffers.in, n);
+    BindInputBuffersFloat(0, inputs, context.mInputs, n, offset);
     if (sideChain && sideChainInput >= inputs) {
-      float* key = sideChain + done;
       MarkInputsConnected(sideChainInput, 1, true);
-      BindInputBuffersFloat(sideChainInput, 1, &key, n);
+      BindInputBuffersFloat(sideChainInput, 1, &sideChain, n, offset);
     }
     MarkOutputsConnected(0, outputs, true);
     MarkOutputsConnected(outputs, NOutChannels() - outputs, false);
-    BindOutputBuffersFloat(0, outputs, buffers.out);
+    BindOutputBuffersFloat(0, outputs, context.mOutputs, offset);
     if (bypassed) {
       RunPassThroughFloat(n);
     } else {
       RunProcessFloat(n);
     }
-  }
+  });
 }
 
 // ---- Transport ---------------------------------------------------------------------------------

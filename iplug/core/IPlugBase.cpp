@@ -54,10 +54,11 @@ void MarkConnected(PointerList<Channel>& channels, int first, int count, bool co
   }
 }
 
-// Connected channels take the next host buffers; a missing buffer leaves the channel on its
-// zeroed scratch (silence for an input, a dropped result for an output).
+// Connected channels take the next host buffers from frame offset on; a missing buffer leaves
+// the channel on its zeroed scratch (silence for an input, a dropped result for an output).
 template <class Channel>
-void BindHostBuffers(PointerList<Channel>& channels, int first, int count, double** host, int blockSize) {
+void BindHostBuffers(PointerList<Channel>& channels, int first, int count, double* const* host, int offset,
+                     int blockSize) {
   int begin, end;
   ClampRange(first, count, channels.GetSize(), &begin, &end);
   int next = 0;
@@ -66,7 +67,7 @@ void BindHostBuffers(PointerList<Channel>& channels, int first, int count, doubl
     if (!channel->mConnected) continue;
     double* buffer = host ? host[next++] : nullptr;
     if (buffer) {
-      channel->Slot() = buffer;
+      channel->Slot() = buffer + offset;
     } else {
       ZeroDoubles(channel->ScratchData(), blockSize);
       PointAtScratch(channel);
@@ -221,15 +222,15 @@ void IPlugBase::MarkOutputsConnected(int first, int count, bool connected) {
   MarkConnected(mOutChannels, first, count, connected);
 }
 
-void IPlugBase::BindInputBuffers(int first, int count, double** host) {
-  BindHostBuffers(mInChannels, first, count, host, mBlockSize);
+void IPlugBase::BindInputBuffers(int first, int count, double* const* host, int offset) {
+  BindHostBuffers(mInChannels, first, count, host, offset, mBlockSize);
 }
 
-void IPlugBase::BindOutputBuffers(int first, int count, double** host) {
-  BindHostBuffers(mOutChannels, first, count, host, mBlockSize);
+void IPlugBase::BindOutputBuffers(int first, int count, double* const* host, int offset) {
+  BindHostBuffers(mOutChannels, first, count, host, offset, mBlockSize);
 }
 
-void IPlugBase::BindInputBuffersFloat(int first, int count, float** host, int nFrames) {
+void IPlugBase::BindInputBuffersFloat(int first, int count, float* const* host, int nFrames, int offset) {
   const int frames = UsableFrames(nFrames);
   int begin, end;
   ClampRange(first, count, NInChannels(), &begin, &end);
@@ -240,7 +241,7 @@ void IPlugBase::BindInputBuffersFloat(int first, int count, float** host, int nF
     if (channel->mConnected) {
       const float* buffer = host ? host[next++] : nullptr;
       if (buffer) {
-        ConvertFloatsToDoubles(channel->ScratchData(), buffer, frames);
+        ConvertFloatsToDoubles(channel->ScratchData(), buffer + offset, frames);
       } else {
         ZeroDoubles(channel->ScratchData(), mBlockSize);
       }
@@ -250,7 +251,7 @@ void IPlugBase::BindInputBuffersFloat(int first, int count, float** host, int nF
   }
 }
 
-void IPlugBase::BindOutputBuffersFloat(int first, int count, float** host) {
+void IPlugBase::BindOutputBuffersFloat(int first, int count, float* const* host, int offset) {
   int begin, end;
   ClampRange(first, count, NOutChannels(), &begin, &end);
   int next = 0;
@@ -258,7 +259,8 @@ void IPlugBase::BindOutputBuffersFloat(int first, int count, float** host) {
     OutputChannel* channel = mOutChannels.Get(i);
     if (!channel->mConnected) continue;
     PointAtScratch(channel);
-    channel->mFDest = host ? host[next++] : nullptr;
+    float* buffer = host ? host[next++] : nullptr;
+    channel->mFDest = buffer ? buffer + offset : nullptr;
   }
 }
 
@@ -331,8 +333,16 @@ bool IPlugBase::SetSampleRate(double rate) {
 }
 
 void IPlugBase::SetMaxBlockSize(int nFrames) {
+  if (nFrames < 0) {
+    TraceCall("IPlugBase::SetMaxBlockSize", "refused %d frames", nFrames);
+    return;
+  }
+  // Nothing a host announces is refused: the adapters run its longer blocks in pieces.
+  if (nFrames > kMaxBlockSize) {
+    TraceCall("IPlugBase::SetMaxBlockSize", "%d frames taken as the largest block, %d", nFrames, kMaxBlockSize);
+    nFrames = kMaxBlockSize;
+  }
   if (nFrames == mBlockSize) return;
-  if (nFrames < 0 || nFrames > INT_MAX / static_cast<int>(sizeof(double))) return;
 
   // A slot that is unconnected, unbound or pointing at the channel's old scratch follows the
   // scratch to its new place. If a scratch could not be sized, the block size becomes what
@@ -340,6 +350,14 @@ void IPlugBase::SetMaxBlockSize(int nFrames) {
   int usable = ResizeScratch(mInChannels, nFrames);
   usable = std::min(usable, ResizeScratch(mOutChannels, nFrames));
   mBlockSize = usable;
+}
+
+int IPlugBase::BlockSizeForPieces(int nFrames) {
+  if (mBlockSize == 0 && nFrames > 0) {
+    TraceCall("IPlugBase::RunInPieces", "host misbehaving: a block of %d frames with no block size set", nFrames);
+    SetMaxBlockSize(nFrames);
+  }
+  return mBlockSize;
 }
 
 bool IPlugBase::ResizeDelay(LatencyDelay* delay, int length) {

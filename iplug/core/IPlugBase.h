@@ -75,6 +75,8 @@ class IPlugBase {
   virtual void PushParamsToGraphics();
   virtual void MarkStateModified() {}
   virtual void PresetSelectionChanged() {}
+  // Sizes every channel's scratch buffer for blocks of nFrames (zeroed; the same size keeps
+  // them as they are). A size beyond kMaxBlockSize is taken as it; a negative one is refused.
   virtual void SetMaxBlockSize(int nFrames);
 
   // ---- Channels and audio (called by the adapters, per audio call in this order: mark,
@@ -82,10 +84,12 @@ class IPlugBase {
   bool LegalIO(int nIn, int nOut) const;  // a negative count matches anything
   void MarkInputsConnected(int first, int count, bool connected);
   void MarkOutputsConnected(int first, int count, bool connected);
-  void BindInputBuffers(int first, int count, double** host);
-  void BindInputBuffersFloat(int first, int count, float** host, int nFrames);
-  void BindOutputBuffers(int first, int count, double** host);
-  void BindOutputBuffersFloat(int first, int count, float** host);
+  // Each binder takes the host's buffers from frame `offset` on, so that a host call longer than
+  // the block size can be bound piece by piece (RunInPieces).
+  void BindInputBuffers(int first, int count, double* const* host, int offset = 0);
+  void BindInputBuffersFloat(int first, int count, float* const* host, int nFrames, int offset = 0);
+  void BindOutputBuffers(int first, int count, double* const* host, int offset = 0);
+  void BindOutputBuffersFloat(int first, int count, float* const* host, int offset = 0);
   // The run operations process at most the block size set by SetMaxBlockSize.
   void RunProcess(int nFrames);
   void RunProcessFloat(int nFrames);
@@ -154,6 +158,10 @@ class IPlugBase {
   static constexpr double kMaxSampleRate = 1536000.0;
   // Finite and inside the range (NaN and infinities are not).
   static bool IsSupportedSampleRate(double rate) { return rate >= kMinSampleRate && rate <= kMaxSampleRate; }
+  // The largest block the scratch buffers are ever sized for, whatever a host announces or
+  // delivers: a few megabytes for all channels together. Longer host blocks run in pieces of
+  // the block size (RunInPieces), which gives the same result as the host's block whole.
+  static constexpr int kMaxBlockSize = 65536;
 
   double GetSampleRate() const { return mSampleRate; }
   // Every adapter sets the rate here and answers the host with the result: false, and nothing
@@ -174,12 +182,32 @@ class IPlugBase {
   // The VST3 and AAX adapters call it from their constructors.
   void CreateLatencyDelay();
 
+  // Runs a host call of nFrames frames in pieces the scratch buffers hold, in order:
+  // piece(offset, frames) binds the host's buffers from frame offset on and runs that many
+  // frames. Returns the frames run: nFrames, or 0 when there are no scratch buffers to run in.
+  // Nothing is allocated here, except for a host that processes with no block size set (before
+  // its set-up): the buffers are then sized once for its block, within the bound.
+  template <class Piece>
+  int RunInPieces(int nFrames, Piece&& piece) {
+    const int block = BlockSizeForPieces(nFrames);
+    if (block <= 0 || nFrames <= 0) return 0;
+    for (int done = 0; done < nFrames;) {
+      const int frames = nFrames - done < block ? nFrames - done : block;  // ends at nFrames: no overflow
+      piece(done, frames);
+      done += frames;
+    }
+    return nFrames;
+  }
+
   // The block length the run operations may use: nFrames within [0, block size].
   int UsableFrames(int nFrames) const;
   void ConvertOutputsToFloat(int nFrames);
   PresetRecord* FirstUninitializedPreset() const;
   // Resizes a latency delay's ring to length x its channel count; false when that does not fit.
   static bool ResizeDelay(LatencyDelay* delay, int length);
+  // The piece length for a host call of nFrames: the block size, first set from the call when
+  // no block size was ever set.
+  int BlockSizeForPieces(int nFrames);
 
   PointerList<ChannelIOPair> mChannelIO;
   PlugMutex mMutex;

@@ -70,10 +70,6 @@ IPlugVST::IPlugVST(Vst2HostCallback hostCallback, int nParams, const char* chann
   MarkInputsConnected(0, NInChannels(), true);
   MarkOutputsConnected(0, NOutChannels(), true);
   SetMaxBlockSize(1024);
-  mFloatPieces.inputs.resize(static_cast<size_t>(NInChannels()));
-  mFloatPieces.outputs.resize(static_cast<size_t>(NOutChannels()));
-  mDoublePieces.inputs.resize(static_cast<size_t>(NInChannels()));
-  mDoublePieces.outputs.resize(static_cast<size_t>(NOutChannels()));
 }
 
 IPlugVST::~IPlugVST() = default;
@@ -149,51 +145,28 @@ void IPlugVST::WantMidi() {
   if (DoesMIDI()) CallHost(kVst2HostWantMidi);
 }
 
-void IPlugVST::VSTPrepareBuffers(float** inputs, float** outputs, int frames) {
-  BindInputBuffersFloat(0, NInChannels(), inputs, frames);
-  BindOutputBuffersFloat(0, NOutChannels(), outputs);
+void IPlugVST::VSTPrepareBuffers(float** inputs, float** outputs, int frames, int offset) {
+  BindInputBuffersFloat(0, NInChannels(), inputs, frames, offset);
+  BindOutputBuffersFloat(0, NOutChannels(), outputs, offset);
 }
 
-namespace {
-
-// The first `count` of the host's channel pointers moved on by `offset` frames; the host's own
-// array for the first piece. A null array stays null and so does a null channel. Only as many
-// host pointers are read as the binders take: one per connected channel.
-template <class Sample>
-Sample** MovedOn(Sample** host, std::vector<Sample*>& moved, int count, int offset) {
-  if (!host || offset == 0) return host;
-  for (int i = 0; i < count; ++i) moved[static_cast<size_t>(i)] = host[i] ? host[i] + offset : nullptr;
-  return moved.data();
-}
-
-}  // namespace
-
-void IPlugVST::BindPiece(double** inputs, double** outputs, int /*frames*/) {
-  BindInputBuffers(0, NInChannels(), inputs);
-  BindOutputBuffers(0, NOutChannels(), outputs);
+void IPlugVST::BindPiece(double** inputs, double** outputs, int /*frames*/, int offset) {
+  BindInputBuffers(0, NInChannels(), inputs, offset);
+  BindOutputBuffers(0, NOutChannels(), outputs, offset);
 }
 
 template <class Sample>
 void IPlugVST::ProcessInPieces(Sample** inputs, Sample** outputs, int frames, void (IPlugVST2Base::*run)(int)) {
-  if (frames <= 0) return;
-  // A host that sends more than it announced (or announced nothing) gets the scratch buffers
-  // grown once; past the limit, or when memory is short, the call runs in pieces.
+  // A host that sends more than the scratch buffers hold (more than it announced, or more than
+  // the framework's largest block) has its call run in pieces rather than the buffers grown on
+  // its audio thread.
   if (frames > GetBlockSize()) {
     TraceCall("IPlugVST::ProcessInPieces", "host sent %d frames, more than the block size %d", frames, GetBlockSize());
-    SetMaxBlockSize(std::min(frames, kMaxGrownBlockSize));
   }
-  const int block = GetBlockSize();
-  if (block <= 0) return;
-  PieceArrays<Sample>& moved = Pieces(inputs);
-  int nIn = 0, nOut = 0;
-  for (int i = 0; i < NInChannels(); ++i) nIn += IsInChannelConnected(i) ? 1 : 0;
-  for (int i = 0; i < NOutChannels(); ++i) nOut += IsOutChannelConnected(i) ? 1 : 0;
-  for (int done = 0; done < frames;) {
-    const int n = std::min(block, frames - done);
-    BindPiece(MovedOn(inputs, moved.inputs, nIn, done), MovedOn(outputs, moved.outputs, nOut, done), n);
+  RunInPieces(frames, [&](int offset, int n) {
+    BindPiece(inputs, outputs, n, offset);
     (this->*run)(n);
-    done += n;
-  }
+  });
 }
 
 template <class Sample>

@@ -15,18 +15,12 @@
 // plug-in lock for their whole run, so calls from a host's audio and user-interface threads are
 // serialised. No exception leaves a callback.
 
-#include <vector>
-
 #include "iplug/vst2/IPlugVST2Base.h"
 #include "iplug/vst2/layer/vst2_opcodes.h"
 #include "iplug/vst2/layer/vst2_structs.h"
 
 class IPlugVST : public IPlugVST2Base {
  public:
-  // Frames a process call may have the scratch buffers grow to when a host sends more than it
-  // announced; a longer call is run in pieces of the block size instead.
-  static constexpr int kMaxGrownBlockSize = 65536;
-
   IPlugVST(Vst2HostCallback hostCallback, int nParams, const char* channelIOString, int nPresets,
            const char* effectName, const char* productName, const char* makerName, int version, int uniqueId,
            int makerId, int latency, bool midiIn, bool stateChunks, bool instrument, int nSideChainChannels = 0);
@@ -110,16 +104,6 @@ class IPlugVST : public IPlugVST2Base {
   const Vst2TimeInfo* HostTime(int32_t mask);
   bool SendEventToHost(Vst2Event* event);
 
-  // Host pointers moved on to the later pieces of a long process call, one per channel; sized
-  // at construction so that the process callbacks do not allocate.
-  template <class Sample>
-  struct PieceArrays {
-    std::vector<Sample*> inputs;
-    std::vector<Sample*> outputs;
-  };
-  PieceArrays<float>& Pieces(float**) { return mFloatPieces; }
-  PieceArrays<double>& Pieces(double**) { return mDoublePieces; }
-
   // A process callback's work, under the plug-in lock and guarded: the call of `frames` frames
   // runs in pieces the scratch buffers hold, each bound (BindPiece) and run with (this->*run).
   template <class Sample>
@@ -127,10 +111,13 @@ class IPlugVST : public IPlugVST2Base {
                               void (IPlugVST2Base::*run)(int));
   template <class Sample>
   void ProcessInPieces(Sample** inputs, Sample** outputs, int frames, void (IPlugVST2Base::*run)(int));
-  // Float buffers go through the scratch buffers; double buffers are bound directly.
-  void BindPiece(float** inputs, float** outputs, int frames) { VSTPrepareBuffers(inputs, outputs, frames); }
-  void BindPiece(double** inputs, double** outputs, int frames);
-  void VSTPrepareBuffers(float** inputs, float** outputs, int frames);
+  // Float buffers go through the scratch buffers; double buffers are bound directly. Both from
+  // frame offset of the host's buffers on.
+  void BindPiece(float** inputs, float** outputs, int frames, int offset) {
+    VSTPrepareBuffers(inputs, outputs, frames, offset);
+  }
+  void BindPiece(double** inputs, double** outputs, int frames, int offset);
+  void VSTPrepareBuffers(float** inputs, float** outputs, int frames, int offset = 0);
   void WantMidi();
 
   void FillRecord();
@@ -145,9 +132,6 @@ class IPlugVST : public IPlugVST2Base {
   ByteBlock mProgramChunk;
   ByteBlock mBankChunk;
   Vst2EffectRecord mRecord{};
-
-  PieceArrays<float> mFloatPieces;
-  PieceArrays<double> mDoublePieces;
 };
 
 #ifndef CORVANE_ADAPTER_LEADING_ARGS

@@ -259,7 +259,7 @@ Vst2IntPtr IPlugVST::DispatchProcessing(int32_t opcode, Vst2IntPtr value, float 
         TraceCall("IPlugVST::Dispatch", "block size %lld refused", static_cast<long long>(value));
         return 0;
       }
-      SetMaxBlockSize(static_cast<int>(std::min<Vst2IntPtr>(value, kMaxGrownBlockSize)));
+      SetMaxBlockSize(static_cast<int>(std::min<Vst2IntPtr>(value, kMaxBlockSize)));
       ResetProcessing();
       return 0;
     default:  // kVst2MainsChanged

@@ -477,6 +477,8 @@ tresult CORVANE_VST3_CALL IPlugVST3::setupProcessing(ProcessSetup& setup) {
     PlugLock lock(&mMutex);
     if (!SetSampleRate(setup.sampleRate)) return kResultFalse;
     // The bypass flag stays: a host may have restored it with the state before setting up.
+    // A maximum beyond the framework's largest block is taken as that; process runs the longer
+    // blocks in pieces.
     SetMaxBlockSize(setup.maxSamplesPerBlock);
     ResetProcessing();
     processSetup = setup;
@@ -559,7 +561,7 @@ void IPlugVST3::ConnectInputs(int nMainConnected, int nSideConnected) {
   MarkInputsConnected(nMain + nSideConnected, nIn - nMain - nSideConnected, false);
 }
 
-void IPlugVST3::BindInputs(const ProcessData& data, bool is64, int nFrames) {
+void IPlugVST3::BindInputs(const ProcessData& data, bool is64, int nFrames, int offset) {
   const int nMain = std::max(MainInputChannels(), 0);
   const int nSide = NInChannels() - nMain;
   if (data.numInputs <= 0 || !data.inputs) {
@@ -579,16 +581,18 @@ void IPlugVST3::BindInputs(const ProcessData& data, bool is64, int nFrames) {
   ConnectInputs(nMainConnected, nSideConnected);
 
   if (is64) {
-    BindInputBuffers(0, nMain, HostBusBuffers<double>(data.inputs, data.numInputs, mainBus));
-    if (nSide > 0) BindInputBuffers(nMain, nSide, HostBusBuffers<double>(data.inputs, data.numInputs, auxBus));
-  } else {
-    BindInputBuffersFloat(0, nMain, HostBusBuffers<float>(data.inputs, data.numInputs, mainBus), nFrames);
+    BindInputBuffers(0, nMain, HostBusBuffers<double>(data.inputs, data.numInputs, mainBus), offset);
     if (nSide > 0)
-      BindInputBuffersFloat(nMain, nSide, HostBusBuffers<float>(data.inputs, data.numInputs, auxBus), nFrames);
+      BindInputBuffers(nMain, nSide, HostBusBuffers<double>(data.inputs, data.numInputs, auxBus), offset);
+  } else {
+    BindInputBuffersFloat(0, nMain, HostBusBuffers<float>(data.inputs, data.numInputs, mainBus), nFrames, offset);
+    if (nSide > 0)
+      BindInputBuffersFloat(nMain, nSide, HostBusBuffers<float>(data.inputs, data.numInputs, auxBus), nFrames,
+                            offset);
   }
 }
 
-void IPlugVST3::BindOutputs(const ProcessData& data, bool is64) {
+void IPlugVST3::BindOutputs(const ProcessData& data, bool is64, int offset) {
   const int nOut = NOutChannels();
   int c = 0;
   for (int32 j = 0; j < audioOutputs.size() && c < nOut; ++j) {
@@ -598,9 +602,9 @@ void IPlugVST3::BindOutputs(const ProcessData& data, bool is64) {
     MarkOutputsConnected(c, k, bus->isActive());
     MarkOutputsConnected(c + k, nOut - c - k, false);
     if (is64) {
-      BindOutputBuffers(c, k, HostBusBuffers<double>(data.outputs, data.numOutputs, j));
+      BindOutputBuffers(c, k, HostBusBuffers<double>(data.outputs, data.numOutputs, j), offset);
     } else {
-      BindOutputBuffersFloat(c, k, HostBusBuffers<float>(data.outputs, data.numOutputs, j));
+      BindOutputBuffersFloat(c, k, HostBusBuffers<float>(data.outputs, data.numOutputs, j), offset);
     }
     c += k;
   }
@@ -634,25 +638,33 @@ tresult CORVANE_VST3_CALL IPlugVST3::process(ProcessData& data) {
     const bool is64 = data.symbolicSampleSize == kSample64;
     if (!is64 && data.symbolicSampleSize != kSample32) return kInvalidArgument;
 
-    // A host that sends more frames than it announced: the scratch buffers grow (this one time,
-    // outside the steady state). Frames that still find no room are silenced.
-    if (nFrames > GetBlockSize()) SetMaxBlockSize(nFrames);
-    const int frames = std::min(nFrames, GetBlockSize());
-
-    BindInputs(data, is64, frames);
-    BindOutputs(data, is64);
-    if (IsBypassed() && is64) {
-      RunPassThrough(frames);
-    } else if (IsBypassed()) {
-      RunPassThroughFloat(frames);
-    } else if (is64) {
-      RunProcess(frames);
-    } else {
-      RunProcessFloat(frames);
+    // A block longer than the scratch buffers (than announced, or than the framework's largest
+    // block) runs in pieces of them: the audio thread does not allocate. Only a host that
+    // processes before its set-up has them sized here; when even that fails, it gets silence.
+    if (nFrames > processSetup.maxSamplesPerBlock) {
+      TraceCall("IPlugVST3::process", "host misbehaving: %d frames, more than the %d announced", nFrames,
+                processSetup.maxSamplesPerBlock);
     }
+    const int frames = RunInPieces(nFrames, [&](int offset, int n) {
+      BindInputs(data, is64, n, offset);
+      BindOutputs(data, is64, offset);
+      RunPiece(is64, n);
+    });
     if (frames < nFrames) SilenceOutputTails(data, is64, frames, nFrames);
     return kResultOk;
   });
+}
+
+void IPlugVST3::RunPiece(bool is64, int nFrames) {
+  if (IsBypassed() && is64) {
+    RunPassThrough(nFrames);
+  } else if (IsBypassed()) {
+    RunPassThroughFloat(nFrames);
+  } else if (is64) {
+    RunProcess(nFrames);
+  } else {
+    RunProcessFloat(nFrames);
+  }
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -198,8 +198,10 @@ class IPlugVST3 : public IPlugBase,
   void ApplyParameterValue(Steinberg::Vst::ParamID id, double value);
   void ApplyEvents(Steinberg::Vst::IEventList* events);
   void ConnectInputs(int nMainConnected, int nSideConnected);
-  void BindInputs(const Steinberg::Vst::ProcessData& data, bool is64, int nFrames);
-  void BindOutputs(const Steinberg::Vst::ProcessData& data, bool is64);
+  // Both bind the host's buffers from frame offset on: one piece of a longer host block.
+  void BindInputs(const Steinberg::Vst::ProcessData& data, bool is64, int nFrames, int offset);
+  void BindOutputs(const Steinberg::Vst::ProcessData& data, bool is64, int offset);
+  void RunPiece(bool is64, int nFrames);
   static void SilenceOutputTails(const Steinberg::Vst::ProcessData& data, bool is64, int from, int to);
 
   Steinberg::tresult ReadState(Steinberg::IBStream* state);

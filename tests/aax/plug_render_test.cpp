@@ -63,20 +63,27 @@ TEST_F(PlugRender, BypassPassesTheAudioThroughWithoutProcessing) {
   EXPECT_FLOAT_EQ(2.0f, context.out[1][0]);
 }
 
-TEST_F(PlugRender, ALongerBlockResizesBeforeBindingAndResetsOnceAShorterOneNever) {
-  const int resets = plug->resets;
-  RenderContext context = Context(2, 2, 4096);  // four times the first block size
-  Fill(context, {1.0f, 2.0f, 0.0f});
+TEST_F(PlugRender, ABlockBeyondTheLargestRunsWholeInPiecesWithoutResizingOrResetting) {
+  constexpr int kLargest = IPlugBase::kMaxBlockSize, kTail = 100;
+  constexpr int kFrames = 2 * kLargest + kTail;  // kLargest is no multiple of Fill's period 7
+  const int resets = plug->resets, calls = plug->processCalls;
+  EXPECT_EQ(kLargest, plug->GetBlockSize()) << "sized for the largest block before any block";
+  RenderContext context = Context(2, 2, kFrames);
+  Fill(context, {1.0f, 2.0f, 0.5f});
+  context.RouteSideChain(true);
   Render(context);
-  EXPECT_EQ(resets + 1, plug->resets);
-  EXPECT_EQ(4096, plug->lastFrames);
-  // Every frame of the converted input survived the resize.
-  for (int i = 0; i < 4096; ++i) ASSERT_FLOAT_EQ(context.in[0][i], context.out[0][i]) << i;
+  EXPECT_EQ(calls + 3, plug->processCalls);
+  EXPECT_EQ(kTail, plug->lastFrames);
+  EXPECT_EQ(kLargest, plug->GetBlockSize());
+  for (int c = 0; c < 2; ++c) {
+    for (int i = 0; i < kFrames; ++i) {
+      const double expected = static_cast<double>(context.in[c][i]) + context.in.back()[i];  // the side chain
+      ASSERT_EQ(static_cast<float>(expected), context.out[c][i]) << c << ":" << i;
+    }
+  }
+  context.SetFrames(kTail);  // a short block at a loop end keeps the processing's state
   Render(context);
-  context.SetFrames(100);  // a short block at a loop end keeps the processing's state
-  Render(context);
-  EXPECT_EQ(resets + 1, plug->resets);
-  EXPECT_EQ(100, plug->lastFrames);
+  EXPECT_EQ(resets, plug->resets);
 }
 
 TEST_F(PlugRender, ABlockOfNoFramesIsRefused) {

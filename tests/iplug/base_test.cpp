@@ -288,15 +288,20 @@ TEST(BlockSize, ChangeRepointsEverySlotThatUsedTheScratch) {
   EXPECT_EQ(plug.InputArray()[3], nullptr);
 }
 
-TEST(BlockSize, SizesThatDoNotFitAreRefused) {
+TEST(BlockSize, SizesBeyondTheLargestBlockAreTakenAsItAndNegativeOnesAreRefused) {
+  constexpr int kLargest = IPlugBase::kMaxBlockSize;
+  constexpr int kLargestBytes = kLargest * static_cast<int>(sizeof(double));
   RecordingPlug plug;
-  plug.SetMaxBlockSize(32);
+  plug.SetMaxBlockSize(kLargest + 1);
+  EXPECT_EQ(plug.GetBlockSize(), kLargest);
+  for (int i = 0; i < plug.NInChannels(); ++i) EXPECT_EQ(plug.InChannel(i)->mScratch.GetSize(), kLargestBytes) << i;
+  for (int i = 0; i < plug.NOutChannels(); ++i) EXPECT_EQ(plug.OutChannel(i)->mScratch.GetSize(), kLargestBytes) << i;
   double* scratch = plug.InChannel(0)->ScratchData();
-  plug.SetMaxBlockSize(INT_MAX / 4);  // x 8 passes 32 bits
-  EXPECT_EQ(plug.GetBlockSize(), 32);
-  EXPECT_EQ(plug.InChannel(0)->ScratchData(), scratch);
+  plug.SetMaxBlockSize(INT_MAX);  // x 8 passes 32 bits
+  EXPECT_EQ(plug.GetBlockSize(), kLargest);
+  EXPECT_EQ(plug.InChannel(0)->ScratchData(), scratch) << "the largest block already";
   plug.SetMaxBlockSize(-1);
-  EXPECT_EQ(plug.GetBlockSize(), 32);
+  EXPECT_EQ(plug.GetBlockSize(), kLargest);
 }
 
 // ---- Pass-through -----------------------------------------------------------------------------

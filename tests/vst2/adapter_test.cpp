@@ -212,12 +212,13 @@ TEST_F(Adapter, LatencyAndBlockSizeReachTheRecordAndTheScratchBuffers) {
   EXPECT_EQ(plug->GetBlockSize(), 256);
 }
 
-TEST_F(Adapter, ACallLongerThanTheScratchBuffersMayGrowToRunsInPiecesOverTheConnectedChannels) {
+TEST_F(Adapter, ACallLongerThanTheLargestBlockRunsInPiecesOverTheConnectedChannels) {
   Make();
   unsigned char two[arrangement::kSize] = {};
   setField<int32_t>(two, arrangement::numChannels, 2);
   dispatch(effect, op::setSpeakerArrangement, 0, reinterpret_cast<IntPtr>(two), two);
-  const int frames = IPlugVST::kMaxGrownBlockSize + 1000;
+  dispatch(effect, op::setBlockSize, 0, IPlugBase::kMaxBlockSize);
+  const int frames = IPlugBase::kMaxBlockSize + 1000;
   std::vector<float> in[2], out[2];
   for (int c = 0; c < 2; ++c) {
     in[c].resize(frames);

@@ -240,15 +240,18 @@ TEST_P(AdapterProcess, FlushesApplyParametersAndSkipTheAudio) {
 }
 
 TEST_P(AdapterProcess, LongerBlocksThanAnnouncedAreProcessedWhole) {
+  constexpr int kAnnounced = 64, kDelivered = 200;
   Make();
-  StartStereo(GetParam(), 64);
-  HostBlock block(Is64(), 200, {2, 2}, {2});
+  StartStereo(GetParam(), kAnnounced);
+  HostBlock block(Is64(), kDelivered, {2, 2}, {2});
   FillStereo(block);
   ASSERT_EQ(process(block.data()), kOk);
-  EXPECT_EQ(plug->lastFrames, 200);
-  EXPECT_EQ(plug->GetBlockSize(), 200);
+  // In pieces of the announced size: the scratch buffers do not grow on the audio thread.
+  EXPECT_EQ(plug->processCalls, (kDelivered + kAnnounced - 1) / kAnnounced);
+  EXPECT_EQ(plug->lastFrames, kDelivered % kAnnounced);
+  EXPECT_EQ(plug->GetBlockSize(), kAnnounced);
   for (int c = 0; c < 2; ++c)
-    for (int i = 0; i < 200; ++i) ASSERT_EQ(block.out(0, c, i), Expected(block, Is64(), c, i, 1.0, true));
+    for (int i = 0; i < kDelivered; ++i) ASSERT_EQ(block.out(0, c, i), Expected(block, Is64(), c, i, 1.0, true));
 
   // Also before any set-up (no block size announced at all).
   Destroy();
@@ -260,6 +263,23 @@ TEST_P(AdapterProcess, LongerBlocksThanAnnouncedAreProcessedWhole) {
   ASSERT_EQ(process(early.data()), kOk);
   EXPECT_EQ(plug->lastFrames, 48);
   EXPECT_EQ(early.out(0, 1, 47), Expected(early, Is64(), 1, 47, 1.0, false));  // side chain not activated
+}
+
+TEST_P(AdapterProcess, AHugeAnnouncedBlockIsTakenAsTheLargestAndLongerBlocksRunWholeInItsPieces) {
+  constexpr int32_t kHugeBlock = 200000000;  // 1.6 GB per channel, were it taken as announced
+  constexpr int kLargest = IPlugBase::kMaxBlockSize, kTail = 123;
+  constexpr int kFrames = 2 * kLargest + kTail;
+  Make();
+  StartStereo(GetParam(), kHugeBlock);  // answered kResultOk
+  EXPECT_EQ(plug->GetBlockSize(), kLargest);
+  HostBlock block(Is64(), kFrames, {2, 2}, {2});
+  FillStereo(block);
+  ASSERT_EQ(process(block.data()), kOk);
+  EXPECT_EQ(plug->processCalls, 3);
+  EXPECT_EQ(plug->lastFrames, kTail);
+  EXPECT_EQ(plug->GetBlockSize(), kLargest);
+  for (int c = 0; c < 2; ++c)
+    for (int i = 0; i < kFrames; ++i) ASSERT_EQ(block.out(0, c, i), Expected(block, Is64(), c, i, 1.0, true)) << i;
 }
 
 TEST_P(AdapterProcess, BypassFromTheHostPassesTheInputThrough) {

@@ -52,7 +52,7 @@ const char kUsage[] =
 
 constexpr int kExitRefused = 1;
 constexpr int kExitUsage = 2;
-constexpr int kMaxBlock = 65536;
+constexpr int kMaxBlock = IPlugBase::kMaxBlockSize;  // the plug-in runs no longer block whole
 constexpr double kProgressAboveSeconds = 10.0;
 constexpr long kMaxStateFileBytes = 1 << 20;
 
