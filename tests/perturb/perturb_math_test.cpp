@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <cstring>
 
+#include "dsp/runtime_math.h"
+
 extern "C" {
 double __real_exp(double);
 double __real_log(double);
@@ -30,6 +32,7 @@ double __real_pow(double, double);
 
 namespace {
 
+using CorvaneTest::AtRunTime;
 using Unary = double (*)(double);
 using Binary = double (*)(double, double);
 
@@ -37,12 +40,6 @@ constexpr int kArguments = 1000;
 // Half of kArguments flipped, within a margin that a fair hash misses far less than once in 1e9.
 constexpr int kLeastFlipped = 400;
 constexpr int kMostFlipped = 600;
-
-// The compiler folds a call on a known argument itself, past the wrappers.
-double Opaque(double v) {
-  volatile double hidden = v;
-  return hidden;
-}
 
 std::int64_t UlpsApart(double a, double b) {
   std::int64_t ia, ib;
@@ -84,7 +81,7 @@ TEST(PerturbedRuntimeMath, EachFunctionIsOneUlpOffForAboutHalfOfItsArguments) {
   for (const UnaryCase& c : kUnary) {
     int flipped = 0;
     for (int i = 0; i < kArguments; ++i) {
-      const double x = Opaque(c.first + i * c.step);
+      const double x = AtRunTime(c.first + i * c.step);
       const double got = c.wrapped(x), real = c.real(x);
       ASSERT_LE(UlpsApart(got, real), 1) << c.name << "(" << x << ")";
       flipped += got != real;
@@ -96,18 +93,18 @@ TEST(PerturbedRuntimeMath, EachFunctionIsOneUlpOffForAboutHalfOfItsArguments) {
 
 TEST(PerturbedRuntimeMath, ExactResultsAndZerosAreLeftAlone) {
   for (const UnaryCase& c : kUnary) {
-    EXPECT_EQ(c.wrapped(Opaque(c.exactAt)), c.real(c.exactAt)) << c.name;
+    EXPECT_EQ(c.wrapped(AtRunTime(c.exactAt)), c.real(c.exactAt)) << c.name;
   }
   const Binary pow = std::pow;
-  const double kBase = Opaque(1.7);
+  const double kBase = AtRunTime(1.7);
   EXPECT_EQ(pow(kBase, 0.0), 1.0);
   EXPECT_EQ(pow(kBase, 1.0), kBase);
   EXPECT_EQ(pow(kBase, 2.0), kBase * kBase);
-  EXPECT_EQ(pow(Opaque(1.0), kBase), 1.0);
-  EXPECT_EQ(pow(Opaque(0.0), kBase), 0.0);
+  EXPECT_EQ(pow(AtRunTime(1.0), kBase), 1.0);
+  EXPECT_EQ(pow(AtRunTime(0.0), kBase), 0.0);
   const Unary exp = std::exp;
-  EXPECT_EQ(exp(Opaque(-1000.0)), 0.0);
-  EXPECT_EQ(exp(Opaque(1000.0)), HUGE_VAL);
+  EXPECT_EQ(exp(AtRunTime(-1000.0)), 0.0);
+  EXPECT_EQ(exp(AtRunTime(1000.0)), HUGE_VAL);
 }
 
 TEST(PerturbedRuntimeMath, TwoArgumentFunctionsAreOneUlpOffForAboutHalfOfTheirArguments) {
@@ -116,7 +113,7 @@ TEST(PerturbedRuntimeMath, TwoArgumentFunctionsAreOneUlpOffForAboutHalfOfTheirAr
   for (const auto& c : kBinary) {
     int flipped = 0;
     for (int i = 0; i < kArguments; ++i) {
-      const double x = Opaque(0.01 + i * 0.0173), y = Opaque(-3.0 + i * 0.0077);
+      const double x = AtRunTime(0.01 + i * 0.0173), y = AtRunTime(-3.0 + i * 0.0077);
       const double got = c.wrapped(x, y), real = c.real(x, y);
       ASSERT_LE(UlpsApart(got, real), 1) << c.name << "(" << x << ", " << y << ")";
       flipped += got != real;
@@ -129,7 +126,7 @@ TEST(PerturbedRuntimeMath, TwoArgumentFunctionsAreOneUlpOffForAboutHalfOfTheirAr
 TEST(PerturbedRuntimeMath, JoinedSinAndCosAreFlippedLikeTheSeparateCalls) {
   const Unary sin = std::sin, cos = std::cos;
   for (int i = 0; i < kArguments; ++i) {
-    const double x = Opaque(-3.0 + i * 0.0071);
+    const double x = AtRunTime(-3.0 + i * 0.0071);
     double s, c;
     ::sincos(x, &s, &c);
     ASSERT_EQ(s, sin(x)) << x;
