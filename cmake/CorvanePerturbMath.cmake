@@ -2,9 +2,7 @@
 # flip the last bit of the C runtime's transcendental results for about half of the arguments
 # (tests/perturb/perturb_math.cpp), as another processor may round them. A test that still passes
 # in such a build does not compare bits the machine decides. For test builds only, native and
-# win64: for example
-#   cmake -S . -B build/perturb-native -DCMAKE_BUILD_TYPE=RelWithDebInfo
-#         -DCORVANE_PERTURB_RUNTIME_MATH=ON -DCORVANE_BENCH=OFF
+# win64: the presets perturb-native and perturb-win64.
 option(CORVANE_PERTURB_RUNTIME_MATH
   "Flip the last bit of the C runtime's transcendental results (test builds only)" OFF)
 
