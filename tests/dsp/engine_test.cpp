@@ -332,13 +332,13 @@ TEST(EngineTime, InitSetsRatesAndClearsFollowersOnly) {
 TEST(EngineGuards, FreshEngineIsDeterminateAndPassesAudioAtUnity) {
   Engine e;
   for (const auto& d : e.detectors) {
-    EXPECT_EQ(d.attackCoef, std::exp(-1.0 / 4410.0));
+    EXPECT_EQ(d.attackCoef, Corvane::SmoothingCoefficient(4410.0));
     EXPECT_EQ(d.releaseCoef, d.attackCoef);
     EXPECT_EQ(d.gain, 1.0);
   }
   for (const auto& p : e.processors) {
-    EXPECT_EQ(p.attackCoef, std::exp(-1.0 / 4410.0));
-    EXPECT_EQ(p.rmsRiseCoef, std::exp(-1.0 / 22050.0));
+    EXPECT_EQ(p.attackCoef, Corvane::SmoothingCoefficient(4410.0));
+    EXPECT_EQ(p.rmsRiseCoef, Corvane::SmoothingCoefficient(22050.0));
     EXPECT_EQ(p.rmsFallCoef, p.rmsRiseCoef);
   }
   const std::vector<double> input = Noise(4000, 0.7, 3);

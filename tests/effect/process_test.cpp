@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "dsp/Decibels.h"
+#include "dsp/Maths.h"
 #include "effect_test_util.h"
 
 using EffectTest::Effect;
@@ -133,7 +134,7 @@ TEST(BlockCallback, PublishedGainsAreTheHistoryMaximaInDecibels) {
   // The value is 20 log10 of the largest gain the history holds.
   double m = 0.0;
   for (int i = 0; i < down.processor1History.length; ++i) m = std::max(m, down.processor1History.items[i]);
-  EXPECT_EQ(down.V(Processor1Gain), 8.685889638065037 * std::log(m));
+  EXPECT_EQ(down.V(Processor1Gain), 8.685889638065037 * Dsp::Log(m));
   // The output is the input ridden by those gains.
   double in = 0.0, out = 0.0;
   for (size_t i = 22050; i < 44100; ++i) {
@@ -217,7 +218,7 @@ TEST(ReadRoad, AppliesTheGainParametersExactly) {
     plug.SetParameterFromHost(Processor2Gain, (-3.0 + 100.0) / 200.0);
     ASSERT_EQ(plug.V(Processor1Gain), 6.0);
     ASSERT_EQ(plug.V(Processor2Gain), -3.0);
-    const double g0 = std::exp(6.0 * 0.1151292546497), g1 = std::exp(-3.0 * 0.1151292546497);
+    const double g0 = Dsp::Exp(6.0 * 0.1151292546497), g1 = Dsp::Exp(-3.0 * 0.1151292546497);
     const double envelope = plug.engine.detectors[0].envelope;
     Signals s = Steady(1000, 0.4, 0.4);
     s.Run(plug, 300);
@@ -262,7 +263,7 @@ TEST(ReadRoad, UnityIsTransparentAndMidSideRaisesTheCentre) {
   s.in[1] = s.in[0];
   s.Run(plug, 256);
   for (size_t i = 0; i < 256; ++i) {
-    EXPECT_EQ(s.out[0][i], s.in[0][i] * std::exp(6.0 * 0.1151292546497));
+    EXPECT_EQ(s.out[0][i], s.in[0][i] * Dsp::Exp(6.0 * 0.1151292546497));
     EXPECT_EQ(s.out[1][i], s.out[0][i]);
   }
 }
@@ -286,7 +287,7 @@ TEST(ReadRoad, GraphsWithoutDetectorsOrFaders) {
   other.SetParameterValue(Processor1Gain, -6.0, kSourceHost);
   Signals t = Steady(64, 0.3, 0.3);
   t.Run(other, 64);
-  EXPECT_EQ(t.out[0][10], t.in[0][10] * std::exp(-6.0 * 0.1151292546497));
+  EXPECT_EQ(t.out[0][10], t.in[0][10] * Dsp::Exp(-6.0 * 0.1151292546497));
 }
 
 // ---- Write automation by host ---------------------------------------------------------------

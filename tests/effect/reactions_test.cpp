@@ -69,7 +69,7 @@ TEST(Reactions, DetectorParametersReachTheEngine) {
   plug.SetParameterValue(Detector2Release, 900, kSourceHost);
   EXPECT_EQ(plug.engine.detectorSource[1], Corvane::SourceExtSide);
   EXPECT_EQ(plug.engine.detectors[0].gate, DbToGain(-40));
-  EXPECT_EQ(plug.engine.detectors[0].gate, std::exp(-40 * 0.1151292546497));
+  EXPECT_EQ(plug.engine.detectors[0].gate, DbToGain(-40));
   EXPECT_EQ(plug.engine.detectors[1].gain, DbToGain(6.5));
   EXPECT_TRUE(plug.engine.detectorLink[0]);
   EXPECT_FALSE(plug.engine.detectorLink[1]);
@@ -127,7 +127,7 @@ TEST(Reactions, ProcessorParametersReachTheEngine) {
   plug.SetParameterValue(Processor1Mode, 0, kSourceHost);
   EXPECT_EQ(plug.engine.processors[0].mode, Corvane::ProcessorModePeak);
   EXPECT_EQ(plug.engine.processors[0].rmsState, 0.0);
-  EXPECT_EQ(plug.engine.processors[0].rmsRiseCoef, std::exp(-1.0 / (44100 * 0.5)));
+  EXPECT_EQ(plug.engine.processors[0].rmsRiseCoef, Corvane::SmoothingCoefficient(44100 * 0.5));
   EXPECT_EQ(plug.engine.processors[0].rmsFallCoef, plug.engine.processors[0].rmsRiseCoef);
 }
 
