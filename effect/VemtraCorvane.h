@@ -101,4 +101,6 @@ class VemtraCorvane : public CORVANE_ADAPTER_CLASS {
   bool mMirroring = false;
   // Nesting of the reaction: 0 outside it, 1 in a change's own call, more in its follow-ups.
   int mReactionDepth = 0;
+  // The mode the reactions last set up (none before the first).
+  int mAppliedMode = -1;
 };

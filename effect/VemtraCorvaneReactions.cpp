@@ -207,6 +207,11 @@ void VemtraCorvane::GreyDetectorControls(int row, bool grey) {
 }
 
 void VemtraCorvane::ChangeMode(ParamChangeSource source) {
+  // The mode the configuration was last built for: a mode sent again is no change of mode.
+  const int mode = EnumValue(Value(CorvaneMode));
+  const bool enteringMode = mode != mAppliedMode;
+  mAppliedMode = mode;
+
   for (int i = 0; i < kNumParams; ++i) {
     if (i != CorvaneMode) ParamValueChanged(i, kSourceHost);
     if (IPlugEditor* editor = GetGUI()) {
@@ -216,14 +221,15 @@ void VemtraCorvane::ChangeMode(ParamChangeSource source) {
   }
   if (IPlugEditor* editor = GetGUI()) editor->HideControl(detector2Graph, false);
 
-  switch (EnumValue(Value(CorvaneMode))) {
+  switch (mode) {
     case ModeStereo:
       engine.processorRoute[0] = Corvane::RouteLeft;
       engine.processorRoute[1] = Corvane::RouteRight;
       engine.stereoLink = true;
-      // Entering Stereo starts both processors on detector 1 with detector 2 off; the user may
-      // change that afterwards, so a recalled Stereo state keeps its own.
-      if (source != kSourceRecall) {
+      // Entering Stereo from another mode starts both processors on detector 1 with detector 2
+      // off; the user may change that afterwards, so Stereo sent again and a recalled Stereo
+      // state keep their own.
+      if (enteringMode && source != kSourceRecall) {
         Store(Processor1Reference, 0);
         Store(Processor2Reference, 0);
         Store(Detector2On, 0);

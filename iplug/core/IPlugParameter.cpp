@@ -67,6 +67,9 @@ void IPlugParameter::SetClamped(double value) {
 double IPlugParameter::DecibelsToGain() const { return Dsp::Exp(mValue * kDbToGain); }
 
 void IPlugParameter::SetFromNormalized(double normalized) {
+  // The normalized value of the current value keeps it as it is: a host that sends back what it
+  // read changes nothing, however the way back would round.
+  if (mValue >= mMin && mValue <= mMax && normalized == ToNormalized(mValue)) return;
   double value = mMin + (mMax - mMin) * std::pow(normalized, mShape);
   if (mKind != kParamNumber) {
     if (mStep != 0.0) value = std::floor(value / mStep + 0.5) * mStep;

@@ -49,7 +49,8 @@ class IPlugParameter {
   double DecibelsToGain() const;
 
   // minimum + (maximum - minimum) x x^shape, rounded to the step (numbers only with a step of
-  // exactly 1), capped at the maximum. A value that comes out NaN is refused.
+  // exactly 1), capped at the maximum. A value that comes out NaN is refused; the normalized
+  // value of the current value leaves it as it is.
   void SetFromNormalized(double normalized);
   double GetNormalizedValue() const { return ToNormalized(mValue); }
   double ToNormalized(double plain) const;

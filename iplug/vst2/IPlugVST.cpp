@@ -131,7 +131,9 @@ void CORVANE_VST2_CALL IPlugVST::VSTSetParameter(Vst2EffectRecord* record, int32
     PlugLock lock(plug->GetMutex());
     IPlugParameter* param = plug->GetParam(index);
     if (!param) return;
-    const double normalized = std::min(std::max(static_cast<double>(value), 0.0), 1.0);
+    double normalized = std::min(std::max(static_cast<double>(value), 0.0), 1.0);
+    // What the host read back (the single-precision normalized value) keeps the value.
+    if (value == static_cast<float>(param->GetNormalizedValue())) normalized = param->GetNormalizedValue();
     param->SetFromNormalized(normalized);
     if (IPlugEditor* editor = plug->GetGUI()) editor->UpdateControlsOfParam(index, normalized, true);
     plug->ParamValueChanged(index, kSourceHost);

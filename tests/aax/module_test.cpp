@@ -9,7 +9,9 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "fakehost/fake_module.h"
@@ -158,6 +160,39 @@ TEST_F(Module, TheStateChunkRoundTripsAndRefusesAShortRecord) {
   bool equal = false;
   ASSERT_EQ(0, CallSlot<int32_t>(params, kCompareChunk, chunk.Record(), &equal));
   EXPECT_TRUE(equal);
+  StopInstance(params);
+}
+
+TEST_F(Module, AChunkReadWhileTheHostAppliesEveryPostedValueGivesBackEveryValue) {
+  void* params = StartInstance();
+  host.automation.echoInto = params;  // every posted value comes back at once, as a host does
+  // Stereo with detector 2 on and processor 1 on detector 2, which a mode's reset would lose,
+  // and values between the steps of their tapers.
+  const std::pair<const char*, double> settings[] = {{"4", 0.5},  {"26", 1.0},         {"27", 0.5},
+                                                     {"1", 0.61803398875}, {"11", 0.123456789}, {"20", 0.7777},
+                                                     {"15", 0.3}, {"36", 0.4242}};
+  for (const auto& [id, normalized] : settings) {
+    ASSERT_EQ(0, CallSlot<int32_t>(params, kApplyHostValue, id, normalized, 0)) << id;
+  }
+  uint32_t size = 0;
+  ASSERT_EQ(0, CallSlot<int32_t>(params, kMeasureChunk, kStateChunkId, &size));
+  HostChunk chunk(size);
+  ASSERT_EQ(0, CallSlot<int32_t>(params, kWriteChunk, kStateChunkId, chunk.Record()));
+  chunk.SetChunkId(kStateChunkId);
+
+  CallSlot<int32_t>(params, kApplyHostValue, "4", 0.0, 0);  // Classic sets its own values
+  ASSERT_EQ(0, CallSlot<int32_t>(params, kReadChunk, kStateChunkId, chunk.Record()));
+  bool equal = false;
+  ASSERT_EQ(0, CallSlot<int32_t>(params, kCompareChunk, chunk.Record(), &equal));
+  EXPECT_TRUE(equal);
+  HostChunk again(size);
+  ASSERT_EQ(0, CallSlot<int32_t>(params, kMeasureChunk, kStateChunkId, &size));
+  ASSERT_EQ(0, CallSlot<int32_t>(params, kWriteChunk, kStateChunkId, again.Record()));
+  ASSERT_EQ(chunk.Size(), again.Size());
+  for (int i = 0; i < kFrameworkParams; ++i) {
+    EXPECT_EQ(0, std::memcmp(&chunk.bytes[HostChunk::kHeader + 8 * i], &again.bytes[HostChunk::kHeader + 8 * i], 8))
+        << "parameter " << i;
+  }
   StopInstance(params);
 }
 

@@ -420,6 +420,59 @@ constexpr int kEntangled[] = {CorvaneMode,          CorvaneMode,         Detecto
                               Processor2MinGain,    Processor2LinkMinMaxGain, Processor1GainScaler, Processor2GainScaler,
                               Processor1Mode,       Detector1Gate};
 
+// 25 random host, editor and preset changes; returns the road taken, for the failure message.
+std::string RandomChanges(Effect& live, std::mt19937& random) {
+  std::string road;
+  for (int step = 0; step < 25; ++step) {
+    const unsigned pick = random() % 20;
+    if (pick == 0) {
+      const int preset = static_cast<int>(random() % 11);
+      live.RecallPreset(preset);
+      road += " preset " + std::to_string(preset);
+      continue;
+    }
+    const int param = pick < 15 ? kEntangled[random() % (sizeof kEntangled / sizeof kEntangled[0])]
+                                : static_cast<int>(random() % kNumParams);
+    const double value = RandomValue(*live.GetParam(param), random);
+    const ParamChangeSource source = random() % 2 ? kSourceHost : kSourceEditor;
+    live.SetParameterValue(param, value, source);
+    road += " " + std::to_string(param) + (source == kSourceHost ? "=h" : "=e") + std::to_string(value);
+  }
+  return road;
+}
+
+// Sends parameter `index` the value it has, by one of four roads: its value from the host or
+// from the editor, its normalized value from the host or from the editor.
+void SendOwnValue(Effect& plug, int index, unsigned road) {
+  const IPlugParameter& param = *plug.GetParam(index);
+  switch (road % 4) {
+    case 0: plug.SetParameterValue(index, param.Value(), kSourceHost); break;
+    case 1: plug.SetParameterValue(index, param.Value(), kSourceEditor); break;
+    case 2: plug.SetParameterFromHost(index, param.GetNormalizedValue()); break;
+    default: plug.SetParameterFromGUI(index, param.GetNormalizedValue()); break;
+  }
+}
+
+// Whether `plug` saves `saved` and has the engine settings of `engine`.
+void ExpectSavesWithSettings(Effect& plug, const ByteBlock& saved, const Corvane::Corvane& engine) {
+  ByteBlock now;
+  ASSERT_TRUE(plug.SerializeParams(&now));
+  ASSERT_EQ(now.Size(), saved.Size());
+  for (int i = 0; i < kNumParams; ++i) {
+    EXPECT_EQ(std::memcmp(saved.GetBytes() + 8 * i, now.GetBytes() + 8 * i, 8), 0)
+        << "parameter " << i << " was " << LittleEndianDouble(saved.GetBytes() + 8 * i) << ", is "
+        << LittleEndianDouble(now.GetBytes() + 8 * i);
+  }
+  ExpectSameEngineSettings(plug.engine, engine);
+}
+
+// Whether `plug` still saves `saved` and has the engine settings of that state read back.
+void ExpectStillTheState(Effect& plug, ByteBlock& saved) {
+  Effect reopened;
+  ASSERT_EQ(reopened.LoadState(&saved, 0), saved.Size());
+  ExpectSavesWithSettings(plug, saved, reopened.engine);
+}
+
 }  // namespace
 
 TEST(FactoryPresets, RecallGivesTheStoredValuesAsTheReactionsLeaveThem) {
@@ -439,39 +492,56 @@ TEST(StateChunk, EverySavedStateReadsBackToItselfWhateverLedToIt) {
   for (int sequence = 0; sequence < 200; ++sequence) {
     Effect live;
     if (sequence % 2) live.AttachEditor();
-    std::string road;
-    for (int step = 0; step < 25; ++step) {
-      const unsigned pick = random() % 20;
-      if (pick == 0) {
-        const int preset = static_cast<int>(random() % 11);
-        live.RecallPreset(preset);
-        road += " preset " + std::to_string(preset);
-        continue;
-      }
-      const int param = pick < 15 ? kEntangled[random() % (sizeof kEntangled / sizeof kEntangled[0])]
-                                  : static_cast<int>(random() % kNumParams);
-      const double value = RandomValue(*live.GetParam(param), random);
-      const ParamChangeSource source = random() % 2 ? kSourceHost : kSourceEditor;
-      live.SetParameterValue(param, value, source);
-      road += " " + std::to_string(param) + (source == kSourceHost ? "=h" : "=e") + std::to_string(value);
-    }
+    const std::string road = RandomChanges(live, random);
     ByteBlock saved;
     ASSERT_TRUE(live.SerializeParams(&saved));
 
     Effect reopened;
     ASSERT_EQ(reopened.LoadState(&saved, 0), saved.Size());
-    ByteBlock again;
-    ASSERT_TRUE(reopened.SerializeParams(&again));
-    ASSERT_EQ(again.Size(), saved.Size());
-    for (int i = 0; i < kNumParams; ++i) {
-      EXPECT_EQ(std::memcmp(saved.GetBytes() + 8 * i, again.GetBytes() + 8 * i, 8), 0)
-          << "parameter " << i << " saved " << LittleEndianDouble(saved.GetBytes() + 8 * i) << " reads back "
-          << LittleEndianDouble(again.GetBytes() + 8 * i) << " after" << road;
+    SCOPED_TRACE("after" + road);
+    ExpectSavesWithSettings(reopened, saved, live.engine);
+    if (HasFailure()) return;  // one failing road tells all
+  }
+}
+
+TEST(SentAgain, EachModeSentItsOwnValueKeepsTheSettingsOfItsOwn) {
+  struct Case {
+    int mode;
+    std::vector<std::pair<int, double>> settings;
+  };
+  const Case cases[] = {
+      {ModeStereo, {{Detector2On, 1}, {Processor1Reference, 1}, {Processor1Attack, 40}, {Processor1LinkMinMaxGain, 1}}},
+      {ModeStereo, {{Processor1Reference, 2}, {Detector2On, 1}, {Detector2LinkAttRel, 1}}},
+      {ModeClassic, {{Detector1Release, 700}, {Processor1GainScaler, 30}, {Detector1Gain, 4.5}}},
+      {ModeMidSide, {{Detector2On, 1}, {Processor1Reference, 2}, {Processor2Reference, 1}, {Processor2MaxGain, 20},
+                     {Processor1LinkAttRel, 1}, {Processor1Release, 90}}},
+  };
+  for (const Case& c : cases) {
+    for (unsigned road = 0; road < 4; ++road) {
+      SCOPED_TRACE(testing::Message() << "mode " << c.mode << ", road " << road);
+      Effect plug;
+      plug.SetFromEditor(CorvaneMode, c.mode);
+      for (const auto& [param, value] : c.settings) plug.SetFromEditor(param, value);
+      ByteBlock saved;
+      ASSERT_TRUE(plug.SerializeParams(&saved));
+      SendOwnValue(plug, CorvaneMode, road);
+      ExpectStillTheState(plug, saved);
+      for (const auto& [param, value] : c.settings) EXPECT_EQ(plug.V(param), value) << param;
     }
-    {
-      SCOPED_TRACE(road);
-      ExpectSameEngineSettings(live.engine, reopened.engine);
-    }
+  }
+}
+
+TEST(SentAgain, EveryParameterSentItsOwnValueChangesNothing) {
+  std::mt19937 random(77);
+  for (int sequence = 0; sequence < 100; ++sequence) {
+    Effect live;
+    if (sequence % 2) live.AttachEditor();
+    const std::string road = RandomChanges(live, random);
+    ByteBlock saved;
+    ASSERT_TRUE(live.SerializeParams(&saved));
+    for (int i = kNumParams - 1; i >= 0; --i) SendOwnValue(live, i, random());
+    SCOPED_TRACE("after" + road);
+    ExpectStillTheState(live, saved);
     if (HasFailure()) return;  // one failing road tells all
   }
 }

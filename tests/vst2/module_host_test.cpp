@@ -268,6 +268,17 @@ TEST_F(ModuleHost, TheSetParameterCallbackAppliesClampedValuesAndIgnoresNaN) {
   EXPECT_EQ(getParameter(effect, -1), 0.0f);
 }
 
+TEST_F(ModuleHost, AHostSendingBackEveryValueItReadsChangesNoValue) {
+  // What automation does when it starts playing: each parameter gets the single-precision value
+  // the host read from it. The stored presets hold values between the parameters' steps.
+  for (int program = 1; program <= 10; ++program) {
+    dispatch(effect, op::setProgram, 0, program);
+    const std::vector<unsigned char> before = Chunk(effect, 1);
+    for (int i = kNumParams - 1; i >= 0; --i) setParameter(effect, i, getParameter(effect, i));
+    EXPECT_EQ(Chunk(effect, 1), before) << "program " << program;
+  }
+}
+
 TEST_F(ModuleHost, TextEntrySetsNumbersAndDisplayTexts) {
   EXPECT_EQ(dispatch(effect, op::string2Parameter, Detector1Gain, 0, const_cast<char*>("12.5")), 1);
   EXPECT_EQ(TextOpcode(effect, op::getParamDisplay, Detector1Gain, kParamText), "12.5");
