@@ -5,10 +5,24 @@
 #include <png.h>
 
 #include <csetjmp>
+#include <cstddef>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <new>
+
+// The decoder reads IHDR, PLTE, tRNS, IDAT and IEND and nothing else; libpng 1.6's
+// png_set_keep_unknown_chunks(png, PNG_HANDLE_CHUNK_NEVER, nullptr, -1) makes it skip every other
+// chunk (png_crc_finish, through a small buffer on the stack) instead of reading the chunk into
+// a buffer as long as the chunk declares, which a tiny input could set to 2 GB.
+#if !defined(PNG_LIBPNG_VER) || PNG_LIBPNG_VER < 10600 || !defined(PNG_HANDLE_AS_UNKNOWN_SUPPORTED)
+#error "lice_png.cpp needs libpng 1.6 or later built with PNG_HANDLE_AS_UNKNOWN_SUPPORTED (png_set_keep_unknown_chunks with a negative count), or chunks could make it allocate gigabytes"
+#endif
+// Its memory goes through the decoder's own functions (png_create_read_struct_2), which hold it
+// to a budget.
+#ifndef PNG_USER_MEM_SUPPORTED
+#error "lice_png.cpp needs libpng built with PNG_USER_MEM_SUPPORTED (png_create_read_struct_2) for its memory budget"
+#endif
 
 namespace {
 
@@ -22,11 +36,20 @@ struct MemoryReadState {
   int left;
 };
 
+// libpng's memory for one decode, whatever the image: its structures, the palette, zlib's state
+// and window, and a buffer for a piece of a data chunk come to about 50 to 75 KB.
+const size_t kPngFixedBytes = 1 << 20;
+
+// libpng's memory that grows with the image: two row buffers of at most 8 bytes per pixel (the
+// widest a row gets during the transformations), the width rounded up to 8, and a few bytes more.
+size_t PngRowBytes(png_uint_32 width) { return 2 * (8 * ((size_t)width + 8) + 64); }
+
 // Everything a decode owns, kept outside the frame that arms libpng's error return so that it
 // survives a longjmp and is released in one place.
 struct PngDecode {
   png_structp png;
   png_infop info;
+  size_t pngBytes;           // what libpng holds now, through PngMalloc and PngFree
   FILE* fp;
   MemoryReadState mem;
   long long inputBytes;      // size of the compressed input, for the expansion bound
@@ -52,6 +75,10 @@ bool DecodeBody(PngDecode* d) {
   if (setjmp(png_jmpbuf(d->png))) return false;
 
   png_set_user_limits(d->png, LICE_PngMaxSide, LICE_PngMaxSide);
+  // Skip every chunk but IHDR, PLTE, tRNS, IDAT and IEND unread. None of the others changes a
+  // decoded pixel here: gamma, background, significant bits and the colour space only take
+  // effect with transformations this decoder never asks for.
+  png_set_keep_unknown_chunks(d->png, PNG_HANDLE_CHUNK_NEVER, nullptr, -1);
   png_read_info(d->png, d->info);
   png_uint_32 width = 0, height = 0;
   int bitDepth = 0, colorType = 0;
@@ -127,8 +154,37 @@ LICE_MemBitmap* FinishDecode(PngDecode* d, bool ok) {
   return bm;
 }
 
+// libpng's allocations, each with its size in a header, within a budget of the fixed bound plus
+// the rows of the image (the width is 0 until the header chunk is read). Past the budget an
+// allocation fails, which libpng turns into an error (or a warning and a skipped chunk): a
+// second line behind the skipped chunks, should some other path in libpng allocate what the
+// input declares. The bitmap itself is the decoder's own and is bounded by the header checks.
+union PngBlockHeader {
+  size_t size;
+  std::max_align_t align;
+};
+
+png_voidp PngMalloc(png_structp png, png_alloc_size_t size) {
+  PngDecode* d = (PngDecode*)png_get_mem_ptr(png);
+  const size_t budget = kPngFixedBytes + PngRowBytes(d->info ? png_get_image_width(png, d->info) : 0);
+  if (size > budget || d->pngBytes > budget - size) return nullptr;
+  PngBlockHeader* block = (PngBlockHeader*)malloc(sizeof(PngBlockHeader) + size);
+  if (!block) return nullptr;
+  block->size = size;
+  d->pngBytes += size;
+  return block + 1;
+}
+
+void PngFree(png_structp png, png_voidp p) {
+  if (!p) return;
+  PngDecode* d = (PngDecode*)png_get_mem_ptr(png);
+  PngBlockHeader* block = (PngBlockHeader*)p - 1;
+  d->pngBytes -= block->size;
+  free(block);
+}
+
 bool CreateReader(PngDecode* d) {
-  d->png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+  d->png = png_create_read_struct_2(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr, d, PngMalloc, PngFree);
   if (!d->png) return false;
   d->info = png_create_info_struct(d->png);
   return d->info != nullptr;
