@@ -28,6 +28,14 @@ namespace {
 
 const unsigned char kPngSignature[8] = {0x89, 0x50, 0x4E, 0x47, 0x0D, 0x0A, 0x1A, 0x0A};
 
+// The signature, then the header chunk's length and type: every image starts with these 16
+// bytes. Checked before libpng reads, since the chunks it skips unread would skip even those
+// placed before the header.
+const int kStartBytes = 16;
+bool StartsAsAnImage(const unsigned char* start) {
+  return memcmp(start, kPngSignature, 8) == 0 && memcmp(start + 12, "IHDR", 4) == 0;
+}
+
 // Deflate turns one bit into at most 258 bytes of output (about 1032 bytes per input byte).
 const long long kMaxInflateRatio = 1032;
 
@@ -214,7 +222,7 @@ void LICE_PngReadCallback(png_structp png, png_bytep data, png_size_t length) {
 }
 
 LICE_MemBitmap* LICE_ReadPngMemory(const void* data, int length) {
-  if (!data || length <= 7 || memcmp(data, kPngSignature, 8) != 0) return nullptr;
+  if (!data || length < kStartBytes || !StartsAsAnImage((const unsigned char*)data)) return nullptr;
   PngDecode d = {};
   d.inputBytes = length;
   if (!CreateReader(&d)) return FinishDecode(&d, false);
@@ -233,6 +241,11 @@ LICE_MemBitmap* LICE_ReadPngFile(const char* filename, LICE_MemBitmap* bmp) {
   if (!d.fp) return nullptr;
   if (fseek(d.fp, 0, SEEK_END) == 0) d.inputBytes = ftell(d.fp);
   if (d.inputBytes < 0 || fseek(d.fp, 0, SEEK_SET) != 0) return FinishDecode(&d, false);
+  unsigned char start[kStartBytes];
+  if (fread(start, 1, kStartBytes, d.fp) != (size_t)kStartBytes || !StartsAsAnImage(start) ||
+      fseek(d.fp, 0, SEEK_SET) != 0) {
+    return FinishDecode(&d, false);
+  }
   if (!CreateReader(&d)) return FinishDecode(&d, false);
   png_init_io(d.png, d.fp);
   const bool ok = DecodeBody(&d);

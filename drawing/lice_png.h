@@ -15,9 +15,10 @@ LICE_MemBitmap* LICE_ReadPngFile(const char* filename, LICE_MemBitmap* bmp = nul
 // Images the decoder accepts: each side at most LICE_PngMaxSide pixels, at most
 // LICE_PngMaxPixels pixels in all, and no more decoded image data than the compressed input
 // could possibly hold (deflate expands at most 1032 times), so a few kilobytes of input can
-// never ask for a huge bitmap. Chunks other than IHDR, PLTE, tRNS, IDAT and IEND are skipped
-// unread (none of them changes a decoded pixel), and libpng may hold at most 1 MiB plus two rows
-// of the image at once, so no chunk can make the decoder allocate what it declares.
+// never ask for a huge bitmap. The header chunk comes first; chunks other than IHDR, PLTE,
+// tRNS, IDAT and IEND are skipped unread (none of them changes a decoded pixel), and libpng may
+// hold at most 1 MiB plus two rows of the image at once, so no chunk can make the decoder
+// allocate what it declares.
 const int LICE_PngMaxSide = 65535;
 const long long LICE_PngMaxPixels = 1LL << 26;
 

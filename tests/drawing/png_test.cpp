@@ -48,6 +48,14 @@ std::unique_ptr<LICE_MemBitmap> Decode(const std::vector<uint8_t>& png) {
 
 LICE_pixel Argb(int a, int r, int g, int b) { return LICE_RGBA(r, g, b, a); }
 
+// The image with a text chunk in front of its header.
+std::vector<uint8_t> TextChunkFirst(std::vector<uint8_t> png) {
+  std::vector<uint8_t> text;
+  pngfix::Chunk(text, "tEXt", {'a', 0, 'b'});
+  png.insert(png.begin() + 8, text.begin(), text.end());
+  return png;
+}
+
 // Decodes and compares every pixel with expect(x, y).
 void CheckImage(const Spec& s, const std::function<LICE_pixel(int, int)>& expect, const char* what) {
   auto bm = Decode(pngfix::Encode(s));
@@ -312,6 +320,11 @@ TEST(PngRefuse, InvalidHeaders) {
   s.colorType = pngfix::Palette;
   s.bitDepth = 8;
   EXPECT_EQ(Decode(pngfix::Encode(s)), nullptr);
+
+  // A chunk before the header.
+  const std::vector<uint8_t> png = pngfix::Encode(Spec());
+  ASSERT_NE(Decode(png), nullptr);
+  EXPECT_EQ(Decode(TextChunkFirst(png)), nullptr);
 }
 
 // A solid 64 x 64 image (one data chunk at offset 33) whose data chunk announces `announced`
@@ -435,6 +448,8 @@ TEST(PngFile, FailuresCloseTheFileAndKeepAGivenBitmap) {
   LICE_MemBitmap given(3, 3);
   EXPECT_EQ(LICE_ReadPngFile(name.c_str(), &given), nullptr);
   EXPECT_EQ(LICE_ReadPngFile(name.c_str()), nullptr);
+  ASSERT_TRUE(WriteFile(name, TextChunkFirst(SmallRgba())));
+  EXPECT_EQ(LICE_ReadPngFile(name.c_str(), &given), nullptr);
 #ifndef _WIN32
   EXPECT_EQ(OpenFileCount(), openBefore);
 #endif
