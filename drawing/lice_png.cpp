@@ -45,7 +45,8 @@ struct MemoryReadState {
 };
 
 // libpng's memory for one decode, whatever the image: its structures, the palette, zlib's state
-// and window, and a buffer for a piece of a data chunk come to about 50 to 75 KB.
+// and window, and a buffer for a piece of a data chunk come to about 50 to 75 KB, well within
+// this bound.
 const size_t kPngFixedBytes = 1 << 20;
 
 // libpng's memory that grows with the image: two row buffers of at most 8 bytes per pixel (the
