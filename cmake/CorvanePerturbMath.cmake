@@ -10,7 +10,7 @@ if(NOT CORVANE_PERTURB_RUNTIME_MATH)
   return()
 endif()
 if(CORVANE_X86)
-  # The i686 linker decorates C names, and the win32 build's programs cannot run here.
+  # The i686 linker decorates C names.
   message(FATAL_ERROR "CORVANE_PERTURB_RUNTIME_MATH is for the native and win64 builds")
 endif()
 

@@ -9,7 +9,8 @@ if [ "$(id -u)" != 0 ]; then SUDO="sudo"; fi
 PKGS="cmake g++ make libpng-dev zlib1g-dev googletest libgtest-dev libbenchmark-dev \
 g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix libz-mingw-w64-dev \
 wine64 xvfb x11-utils fonts-liberation dpkg-dev binutils-mingw-w64-x86-64 binutils-mingw-w64-i686 \
-libsndfile1-dev"
+libsndfile1-dev \
+bubblewrap debootstrap qemu-user-static qemu-system-x86 cpio libc6-dev"
 
 missing=""
 for p in $PKGS; do
@@ -70,4 +71,6 @@ SRC
     fi
   done
 fi
+# The x86 tests' machine: an i386 Debian root with 32-bit Wine, and a kernel to run it on.
+$SUDO "$ROOT/tools/x86vm/setup.sh"
 echo "setup: done"

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds the three configurations and runs every test:
 #   native with AddressSanitizer + UndefinedBehaviorSanitizer, win64 under Wine (with an
-#   Xvfb display), native with the runtime's maths perturbed, win32 build with the PE checks.
+#   Xvfb display), native with the runtime's maths perturbed, and win32: the x86 programs and
+#   modules under 32-bit Wine in the x86 test machine, with the PE checks.
 #   Exits non-zero if anything failed.
 set -uo pipefail
 ROOT="$(cd "$(dirname "$0")/.." && pwd)"
@@ -42,7 +43,10 @@ step "perturb-native tests" env CORVANE_PERTURB_SALT=0 ctest --preset perturb-na
 step "perturb-native tests, other half" env CORVANE_PERTURB_SALT=1 ctest --preset perturb-native
 
 step "win32 build" build win32
-step "win32 checks" ctest --preset win32
+source "$ROOT/tools/x86vm/env.sh"
+step "x86 test machine start" corvane_x86vm_start
+step "win32 tests: the x86 modules and programs ran under 32-bit Wine" ctest --preset win32
+corvane_x86vm_stop
 
 if [ $status = 0 ]; then echo "ALL GREEN"; else echo "SOME STEPS FAILED"; fi
 exit $status
