@@ -25,16 +25,7 @@ corvane_wine_start() {
     rm -rf "$WINEPREFIX"; mkdir -p "$WINEPREFIX"
     timeout 300 /usr/lib/wine/wine64 wineboot --init >/dev/null 2>&1 || true
     # "Arial" resolves to Liberation Sans, so text tests see real glyphs.
-    cat > "$WINEPREFIX/fonts.reg" <<REG
-REGEDIT4
-
-[HKEY_CURRENT_USER\\Software\\Wine\\Fonts\\Replacements]
-"Arial"="Liberation Sans"
-"Arial Bold"="Liberation Sans Bold"
-"Times New Roman"="Liberation Serif"
-"Courier New"="Liberation Mono"
-REG
-    timeout 120 /usr/lib/wine/wine64 regedit "$WINEPREFIX/fonts.reg" >/dev/null 2>&1 || true
+    timeout 120 /usr/lib/wine/wine64 regedit "$ROOT/tools/wine-fonts.reg" >/dev/null 2>&1 || true
     "$WINESERVER" -w || true
     touch "$WINEPREFIX/.corvane-ready"
   fi

@@ -7,6 +7,7 @@
 set -u
 arg() { sed -n "s/.*$1=\([^ ]*\).*/\1/p" /proc/cmdline; }
 spool="$(arg corvane.spool)"
+work="$(arg corvane.work)"
 export WINEPREFIX="$(arg corvane.prefix)" WINEARCH=win32 WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml=" DISPLAY=:0 HOME=/root LANG=C.UTF-8
 say() { echo "agent: $*" >> "$spool/agent.log"; }
@@ -23,19 +24,9 @@ if [ ! -f "$WINEPREFIX/.corvane-ready" ]; then
   wine wineboot --init >/dev/null 2>&1
   # "Arial" resolves to Liberation Sans, so text tests see real glyphs; a program that crashes
   # ends at once instead of waiting in the debugger.
-  cat > "$WINEPREFIX/prefix.reg" <<REG
-REGEDIT4
-
-[HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows NT\\CurrentVersion\\AeDebug]
-"Debugger"=-
-
-[HKEY_CURRENT_USER\\Software\\Wine\\Fonts\\Replacements]
-"Arial"="Liberation Sans"
-"Arial Bold"="Liberation Sans Bold"
-"Times New Roman"="Liberation Serif"
-"Courier New"="Liberation Mono"
-REG
-  wine regedit "$WINEPREFIX/prefix.reg" >/dev/null 2>&1
+  wine regedit "$work/tools/wine-fonts.reg" >/dev/null 2>&1
+  wine reg delete "HKLM\\Software\\Microsoft\\Windows NT\\CurrentVersion\\AeDebug" /v Debugger /f \
+    >/dev/null 2>&1
   wineserver -w
   [ -f "$WINEPREFIX/system.reg" ] || { say "wineboot made no prefix"; halt; }
   touch "$WINEPREFIX/.corvane-ready"
@@ -45,19 +36,39 @@ wineserver -p
 touch "$spool/ready"
 say "ready"
 
+checked=$SECONDS
 while [ ! -e "$spool/stop" ]; do
   for job in "$spool"/queue/*.sh; do
     [ -e "$job" ] || break
     id="$(basename "$job" .sh)"
     mv "$job" "$spool/run/$id.sh" 2>/dev/null || continue
     (
-      bash "$spool/run/$id.sh" >"$spool/run/$id.out" 2>"$spool/run/$id.err" </dev/null
+      bash "$spool/run/$id.sh" >"$spool/run/$id.out" 2>"$spool/run/$id.err" </dev/null &
+      echo $! >"$spool/run/$id.pid"
+      wait $!
       rc=$?
       sync  # what the job wrote reaches the host before it reads the status
       echo $rc >"$spool/run/$id.rc.tmp"
       mv "$spool/run/$id.rc.tmp" "$spool/run/$id.rc"
     ) &
   done
+  # A job whose runner has gone (a test's time limit, an interrupt) is ended here too: a runner
+  # touches its job's .alive file every second while it waits.
+  if [ $((SECONDS - checked)) -ge 5 ]; then
+    checked=$SECONDS
+    now="$(date +%s)"
+    for alive in "$spool"/run/*.alive; do
+      [ -e "$alive" ] || break
+      id="$(basename "$alive" .alive)"
+      [ -e "$spool/run/$id.rc" ] && continue
+      seen="$(stat -c %Y "$alive" 2>/dev/null)" || continue
+      if [ $((now - seen)) -gt 30 ] && [ -s "$spool/run/$id.pid" ]; then
+        say "job $id: its runner has gone; ending it"
+        kill -KILL "$(cat "$spool/run/$id.pid")" 2>/dev/null
+        rm -f "$alive"
+      fi
+    done
+  fi
   sleep 0.1
 done
 say "stopping"

@@ -30,7 +30,7 @@ corvane_x86vm_start() {
   cp "$x86"/machine/modules/*.ko "$vm/initrd/modules/"
   (cd "$vm/initrd" && find . | cpio -o -H newc --quiet >"$vm/initrd.cpio") || return 1
   # The checkout's mount point inside the read-only root.
-  mkdir -p "$x86/root$ROOT"
+  mkdir -p "$x86/root$ROOT" 2>/dev/null || sudo mkdir -p "$x86/root$ROOT" || return 1
 
   local cpus mem
   cpus="$(nproc)"; [ "$cpus" -gt 8 ] && cpus=8

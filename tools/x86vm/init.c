@@ -50,6 +50,20 @@ static const char* param(const char* cmdline, const char* name, char* out, size_
   return out;
 }
 
+/* mkdir -p, quietly: what cannot be made shows when it is mounted on */
+static void mkdirs(const char* path) {
+  char buf[4096];
+  snprintf(buf, sizeof buf, "%s", path);
+  for (char* p = buf + 1; *p; ++p) {
+    if (*p == '/') {
+      *p = 0;
+      mkdir(buf, 0755);
+      *p = '/';
+    }
+  }
+  mkdir(buf, 0755);
+}
+
 int main(void) {
   mkdir("/dev", 0755);
   mkdir("/proc", 0755);
@@ -81,14 +95,6 @@ int main(void) {
   const char* opts = "trans=virtio,version=9p2000.L,msize=512000,cache=loose";
   mkdir("/newroot", 0755);
   if (mount("root", "/newroot", "9p", MS_RDONLY, opts) != 0) die("mount the root");
-  char at[4096];
-  snprintf(at, sizeof at, "/newroot%s", work);
-  struct stat st;
-  if (stat(at, &st) != 0) die(at);  /* the host makes the checkout's mount point in the root */
-  if (mount("work", at, "9p", 0, opts) != 0) die("mount the checkout");
-  snprintf(at, sizeof at, "/newroot%s", spool);
-  if (mount("spool", at, "9p", 0, "trans=virtio,version=9p2000.L,msize=512000,cache=none") != 0)
-    die("mount the spool");
   if (mount("devtmpfs", "/newroot/dev", "devtmpfs", 0, NULL) != 0) die("mount the root's /dev");
   mkdir("/newroot/dev/shm", 01777);
   mkdir("/newroot/dev/pts", 0755);
@@ -99,6 +105,16 @@ int main(void) {
   if (mount("tmpfs", "/newroot/tmp", "tmpfs", 0, "mode=1777") != 0) die("mount /tmp");
   if (mount("tmpfs", "/newroot/run", "tmpfs", 0, "mode=0755") != 0) die("mount /run");
   if (mount("tmpfs", "/newroot/var/tmp", "tmpfs", 0, "mode=1777") != 0) die("mount /var/tmp");
+
+  /* The checkout at its own path, after the folders above, which may hold it (a checkout in
+   * /tmp): its mount point is made there, or the host made it in the read-only root. */
+  char at[4096];
+  snprintf(at, sizeof at, "/newroot%s", work);
+  mkdirs(at);
+  if (mount("work", at, "9p", 0, opts) != 0) die("mount the checkout");
+  snprintf(at, sizeof at, "/newroot%s", spool);
+  if (mount("spool", at, "9p", 0, "trans=virtio,version=9p2000.L,msize=512000,cache=none") != 0)
+    die("mount the spool");
 
   if (chroot("/newroot") != 0 || chdir("/") != 0) die("enter the root");
   setenv("PATH", "/usr/local/bin:/usr/bin:/bin:/usr/sbin:/sbin", 1);

@@ -17,21 +17,24 @@ case "$PWD/" in
 esac
 id="$(date +%s%N)-$$-$RANDOM"
 job="$spool/run/$id"
-cancel() { : >"$spool/run/$id.cancel"; exit 124; }
-trap cancel TERM INT
 {
   printf 'cd %q || exit 125\n' "$PWD"
   printf 'exec wine'
   printf ' %q' "$@"
   printf '\n'
 } >"$spool/queue/.$id.tmp"
+# The agent ends the job when this runner stops touching its .alive file (killed at a time limit).
+: >"$job.alive"
 mv "$spool/queue/.$id.tmp" "$spool/queue/$id.sh"
+ticks=0
 while [ ! -e "$job.rc" ]; do
+  ticks=$((ticks + 1))
+  [ $((ticks % 10)) = 0 ] && touch "$job.alive"
   if [ ! -e "$spool/ready" ]; then echo "x86vm/run.sh: the x86 test machine stopped" >&2; exit 125; fi
   sleep 0.1
 done
 cat "$job.out"
 cat "$job.err" >&2
 rc="$(cat "$job.rc")"
-rm -f "$job.sh" "$job.out" "$job.err" "$job.rc"
+rm -f "$job.sh" "$job.out" "$job.err" "$job.rc" "$job.pid" "$job.alive"
 exit "${rc:-125}"
