@@ -9,7 +9,9 @@ arg() { sed -n "s/.*$1=\([^ ]*\).*/\1/p" /proc/cmdline; }
 spool="$(arg corvane.spool)"
 work="$(arg corvane.work)"
 export WINEPREFIX="$(arg corvane.prefix)" WINEARCH=win32 WINEDEBUG=-all
-export WINEDLLOVERRIDES="mscoree,mshtml=" DISPLAY=:0 HOME=/root LANG=C.UTF-8
+# The root is read-only: home (fontconfig's cache among others) lies on the machine's /tmp.
+export WINEDLLOVERRIDES="mscoree,mshtml=" DISPLAY=:0 HOME=/tmp/home LANG=C.UTF-8
+mkdir -p "$HOME"
 say() { echo "agent: $*" >> "$spool/agent.log"; }
 halt() { sync; echo o > /proc/sysrq-trigger; sleep 60; }
 
