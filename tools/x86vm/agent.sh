@@ -17,6 +17,7 @@ halt() { sync; echo o > /proc/sysrq-trigger; sleep 60; }
 
 mkdir -p "$spool/queue" "$spool/run" || halt
 Xvfb :0 -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+xvfb=$!
 for _ in $(seq 1 300); do [ -e /tmp/.X11-unix/X0 ] && break; sleep 0.1; done
 [ -e /tmp/.X11-unix/X0 ] || { say "Xvfb did not start"; halt; }
 
@@ -75,5 +76,6 @@ while [ ! -e "$spool/stop" ]; do
 done
 say "stopping"
 wineserver -k
-wait
+kill "$xvfb" 2>/dev/null
+wait  # the jobs still running
 halt

@@ -21,6 +21,13 @@ corvane_x86vm_start() {
   command -v qemu-system-x86_64 >/dev/null \
     || { echo "x86 test machine: qemu-system-x86_64 is missing: run tools/setup.sh" >&2; return 1; }
   corvane_x86vm_stop
+  # A machine left running on this checkout by an earlier shell would take jobs from the spool.
+  local old
+  old="$(cat "$vm/qemu.pid" 2>/dev/null)" || true
+  if [ -n "$old" ] && grep -qs qemu-system "/proc/$old/cmdline"; then
+    kill "$old" 2>/dev/null
+    for _ in $(seq 1 50); do kill -0 "$old" 2>/dev/null || break; sleep 0.1; done
+  fi
   rm -rf "$vm"
   mkdir -p "$spool" "$vm/initrd/modules"
 
@@ -46,6 +53,7 @@ corvane_x86vm_start() {
     -virtfs "local,path=$spool,mount_tag=spool,security_model=none" \
     </dev/null >"$vm/console.log" 2>&1 &
   CORVANE_X86VM_PID=$!
+  echo "$CORVANE_X86VM_PID" >"$vm/qemu.pid"
   trap corvane_x86vm_stop EXIT
 
   # The first start makes the Wine prefix (several minutes under emulation).
