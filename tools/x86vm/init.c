@@ -118,7 +118,6 @@ int main(void) {
 
   if (chroot("/newroot") != 0 || chdir("/") != 0) die("enter the root");
   setenv("PATH", "/usr/local/bin:/usr/bin:/bin:/usr/sbin:/sbin", 1);
-  setenv("HOME", "/root", 1);
   execl("/bin/bash", "bash", agent, (char*)NULL);
   die(agent);
   return 1;

@@ -5,7 +5,7 @@
 # machine's spool, and its output and exit status come back. Exit 125 when no machine runs.
 set -uo pipefail
 ROOT="$(cd "$(dirname "$0")/../.." && pwd)"
-spool="${CORVANE_X86VM_SPOOL:-$ROOT/build/x86vm/spool}"
+spool="$ROOT/build/x86vm/spool"
 if [ ! -e "$spool/ready" ] || [ -e "$spool/stop" ]; then
   echo "x86vm/run.sh: the x86 test machine is not running; start it with" \
        "'source tools/x86vm/env.sh && corvane_x86vm_start'" >&2
