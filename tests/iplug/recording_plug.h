@@ -22,20 +22,26 @@ struct ParamChange {
 };
 
 // Finds out whether the calling thread holds a mutex: a probe thread tries to take it; when it
-// has not got in after a short wait, the caller holds it. (A free mutex is taken at once, so a
-// free mutex is never reported as held.) The probe gets in once the caller lets go; Join waits
-// for that and must be called after the outer call has returned.
+// has not got in within a while after it started, the caller holds it. The wait starts only once
+// the probe thread runs, and ends as soon as it gets in, so a slow thread start (an emulated
+// processor) never makes a free mutex look held. The probe gets in once the caller lets go; Join
+// waits for that and must be called after the outer call has returned.
 class LockProbe {
  public:
   ~LockProbe() { Join(); }
   bool CallerHolds(PlugMutex* mutex) {
     Join();
+    mStarted = false;
     mEntered = false;
     mThread = std::thread([this, mutex] {
+      mStarted = true;
       PlugLock lock(mutex);
       mEntered = true;
     });
-    std::this_thread::sleep_for(std::chrono::milliseconds(30));
+    while (!mStarted) std::this_thread::yield();
+    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(100);
+    while (!mEntered && std::chrono::steady_clock::now() < end)
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
     return !mEntered;
   }
   void Join() {
@@ -44,6 +50,7 @@ class LockProbe {
 
  private:
   std::thread mThread;
+  std::atomic<bool> mStarted{false};
   std::atomic<bool> mEntered{false};
 };
 
