@@ -9,6 +9,7 @@
 
 #include <chrono>
 #include <cstdio>
+#include <cstring>
 #include <functional>
 #include <vector>
 
@@ -196,9 +197,9 @@ TEST(EditorWindow, OpensPaintsAndTakesTheMouseAndMenus) {
   EXPECT_NEAR(plug.GetParam(Detector1Gate)->Value(), -90.0, 1e-9);
   EXPECT_EQ(plug.HostCalls().front().kind, Call::kBegin);
   EXPECT_EQ(plug.HostCalls().front().index, Detector1Gate);
-  Pump(200);
   auto* knob = dynamic_cast<IKnobMultiControlText*>(gui->GetControl(1));
   ASSERT_NE(knob, nullptr);
+  PumpUntil([&] { return std::strcmp(knob->GetValueText(), "-90 dB") == 0; });  // the editor's timer
   EXPECT_STREQ(knob->GetValueText(), "-90 dB");
 
   // A real menu choice: click on the preset field, then Down, Down, Enter in the menu: the
@@ -212,9 +213,11 @@ TEST(EditorWindow, OpensPaintsAndTakesTheMouseAndMenus) {
   ASSERT_TRUE(PumpUntil([&] { return plug.GetCurrentPresetIdx() == 1; }));
   EXPECT_EQ(plug.GetParam(Detector1Gate)->Value(), -60.0);
   EXPECT_EQ(plug.GetParam(Detector1Source)->Value(), 4.0);
-  Pump(200);
   auto* field = dynamic_cast<PresetFunctionsMenu*>(gui->GetControl(53));
   ASSERT_NE(field, nullptr);
+  PumpUntil([&] {
+    return std::strcmp(field->GetText(), "Bass steady") == 0 && std::strcmp(knob->GetValueText(), "-60 dB") == 0;
+  });
   EXPECT_STREQ(field->GetText(), "Bass steady");
   EXPECT_STREQ(knob->GetValueText(), "-60 dB");
 
