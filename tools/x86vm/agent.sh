@@ -45,6 +45,10 @@ while [ ! -e "$spool/stop" ]; do
     [ -e "$job" ] || break
     id="$(basename "$job" .sh)"
     mv "$job" "$spool/run/$id.sh" 2>/dev/null || continue
+    # The checkout is cached without asking the host again, and the host may have changed it
+    # since the last job (a rebuild, a test folder made anew): forget the cached names and files
+    # that no running job uses, so this job reads them as they are now.
+    echo 2 >/proc/sys/vm/drop_caches
     (
       bash "$spool/run/$id.sh" >"$spool/run/$id.out" 2>"$spool/run/$id.err" </dev/null &
       echo $! >"$spool/run/$id.pid"

@@ -3,9 +3,11 @@
  * path, both shared by the emulator, gives the root fresh /dev, /proc, /sys and /tmp, and hands
  * over to the job agent inside the root. Built static for x86-64; needs nothing from the root.
  *
- * The checkout is cached as a local disk would be: the host only reads what the machine writes
- * after a job has ended (the agent syncs first), and writes nothing the machine has read. The
- * spool, where host and machine exchange jobs while both run, is shared uncached on top of it.
+ * The checkout is cached as a local disk would be (Wine's mappings of programs need that): the
+ * host reads what the machine writes only after a job has ended (the agent syncs first), and
+ * what the host changed between jobs is seen because the agent drops the cached names and files
+ * before each job. The spool, where host and machine exchange jobs while both run, is shared
+ * uncached on top of it.
  *
  * Kernel command line: corvane.work=<checkout> corvane.spool=<spool folder in the checkout>
  * corvane.agent=<agent script in the checkout>
