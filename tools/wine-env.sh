@@ -1,6 +1,7 @@
 # Sourced by tools/test.sh: makes a private Wine prefix, starts an Xvfb display, and
 # registers a cleanup that stops the Wine server and the display whatever the outcome.
 ROOT="${ROOT:-$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)}"
+source "$ROOT/tools/exit-trap.sh"
 export WINEPREFIX="${CORVANE_WINEPREFIX:-$ROOT/build/wineprefix}"
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="
@@ -20,7 +21,7 @@ corvane_wine_start() {
     [ -e "/tmp/.X11-unix/X${DISPLAY#:}" ] && break
     sleep 0.1
   done
-  trap corvane_wine_stop EXIT
+  corvane_on_exit corvane_wine_stop
   if [ ! -f "$WINEPREFIX/.corvane-ready" ]; then
     rm -rf "$WINEPREFIX"; mkdir -p "$WINEPREFIX"
     timeout 300 /usr/lib/wine/wine64 wineboot --init >/dev/null 2>&1 || true

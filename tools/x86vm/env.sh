@@ -6,6 +6,7 @@
 # own path. Inside, an agent (agent.sh) keeps an Xvfb display and a Wine server on a 32-bit
 # prefix of its own (build/wineprefix32) and runs the jobs tools/x86vm/run.sh hands it.
 ROOT="${ROOT:-$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)}"
+source "$ROOT/tools/exit-trap.sh"
 CORVANE_X86_DIR="${CORVANE_X86_DIR:-$ROOT/.deps/x86}"
 CORVANE_X86VM="$ROOT/build/x86vm"
 
@@ -54,7 +55,7 @@ corvane_x86vm_start() {
     </dev/null >"$vm/console.log" 2>&1 &
   CORVANE_X86VM_PID=$!
   echo "$CORVANE_X86VM_PID" >"$vm/qemu.pid"
-  trap corvane_x86vm_stop EXIT
+  corvane_on_exit corvane_x86vm_stop
 
   # The first start makes the Wine prefix (several minutes under emulation).
   local waited=0
