@@ -32,11 +32,14 @@ done
 if [ "$need_png" = 1 ]; then
   SRCLIST=/etc/apt/sources.list.d/debian-src.sources
   if ! grep -rqs "deb-src" /etc/apt/sources.list.d/ /etc/apt/sources.list 2>/dev/null; then
-    echo "setup: adding a deb-src entry"
+    # the source packages come from the mirror the machine's packages come from
+    source "$ROOT/tools/apt-mirror.sh"
+    corvane_apt_mirror || exit 1
+    echo "setup: adding a deb-src entry for $CORVANE_MIRROR ($CORVANE_MIRROR_SUITES)"
     $SUDO tee "$SRCLIST" >/dev/null <<SRC
 Types: deb-src
-URIs: http://deb.debian.org/debian
-Suites: bookworm bookworm-updates
+URIs: $CORVANE_MIRROR
+Suites: $CORVANE_MIRROR_SUITES
 Components: main
 Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg
 SRC

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds the three configurations and runs every test:
+# Installs what is missing, builds the three configurations and runs every test (and the set-up's
+# own test of its mirror choice):
 #   native with AddressSanitizer + UndefinedBehaviorSanitizer, win64 under Wine (with an
 #   Xvfb display), native with the runtime's maths perturbed, and win32: the x86 programs and
 #   modules under 32-bit Wine in the x86 test machine, with the PE checks.
@@ -25,6 +26,8 @@ build() {
     cat "$log"; return 1
   fi
 }
+
+step "set-up: the choice of Debian mirror" "$ROOT/tests/tools/apt_mirror_test.sh"
 
 step "native-asan build" build native-asan
 step "native-asan tests" ctest --preset native-asan

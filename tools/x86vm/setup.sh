@@ -11,7 +11,6 @@
 set -euo pipefail
 ROOT="$(cd "$(dirname "$0")/../.." && pwd)"
 X86="${CORVANE_X86_DIR:-$ROOT/.deps/x86}"
-MIRROR="http://deb.debian.org/debian"
 SUITE=bookworm
 fail() { echo "x86 setup: $*" >&2; exit 1; }
 
@@ -31,11 +30,16 @@ done
 # ---------------------------------------------------------------------------------------------
 # The i386 root
 if [ ! -f "$X86/root/.corvane-ready" ]; then
+  # The root comes from the mirror the machine's apt uses; debootstrap writes it into the root's
+  # own apt configuration, so the root's packages come from there too.
+  source "$ROOT/tools/apt-mirror.sh"
+  corvane_apt_mirror || exit 1
+  MIRROR="$CORVANE_MIRROR"
   new="$X86/root.new"
   rm -rf "$new" "$X86/root"
   echo "x86 setup: unpacking an i386 Debian root from $MIRROR (once, a few minutes)"
   debootstrap --arch=i386 --variant=minbase --foreign "$SUITE" "$new" "$MIRROR" >"$X86/debootstrap.log" 2>&1 \
-    || fail "debootstrap could not unpack the i386 root from $MIRROR (no route to the Debian mirror?): see $X86/debootstrap.log"
+    || fail "debootstrap could not unpack the i386 root from $MIRROR (no route to the mirror?): see $X86/debootstrap.log"
   # debootstrap may leave /proc a link to the machine's; bubblewrap mounts its own there.
   [ -L "$new/proc" ] && rm -f "$new/proc"
   mkdir -p "$new/proc"
@@ -77,7 +81,7 @@ if [ ! -f "$X86/machine/.corvane-ready" ]; then
   pkg="$(apt-cache depends linux-image-amd64 | sed -n 's/^ *Depends: \(linux-image-[^ ]*\)$/\1/p' | head -1)"
   [ -n "$pkg" ] || fail "no Debian kernel package found (apt-get update?)"
   (cd "$X86/kernel" && apt-get download -qq "$pkg" >/dev/null 2>&1) \
-    || fail "cannot fetch $pkg from the Debian mirror"
+    || fail "cannot fetch $pkg from the mirror apt is configured with"
   dpkg-deb -x "$X86"/kernel/*.deb "$X86/kernel/x"
   cp "$X86"/kernel/x/boot/vmlinuz-* "$X86/machine/vmlinuz"
   for m in $modules; do
